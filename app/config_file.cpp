@@ -1,0 +1,268 @@
+// Lines 1 and 2 are read whole; from line 3 on the reader takes comma-separated fields one
+// after another, wherever the lines end, as the file was written.
+#include "app/config_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <optional>
+
+#include "core/sjis.h"
+#include "core/text_util.h"
+#include "files/data_set.h"
+
+namespace fenmor {
+namespace {
+
+constexpr int kEndOfFile = 62;
+constexpr int kTypeMismatch = 13;
+constexpr int kInvalidValue = 380;
+
+struct ReadError {
+    int number;
+    QString description;
+};
+
+// The field reader over the file's text from line 3 on.
+class FieldReader {
+public:
+    explicit FieldReader(QString text) : t_(std::move(text)) {}
+
+    QString line() {
+        if (pos_ >= t_.size()) throw ReadError{kEndOfFile, eofText()};
+        qsizetype end = pos_;
+        while (end < t_.size() && t_[end] != u'\r' && t_[end] != u'\n') ++end;
+        QString l = t_.mid(pos_, end - pos_);
+        pos_ = skipLineEnd(end);
+        return l;
+    }
+
+    QString field() {
+        while (pos_ < t_.size() && t_[pos_] == u' ') ++pos_;
+        if (pos_ >= t_.size()) throw ReadError{kEndOfFile, eofText()};
+        QString value;
+        if (t_[pos_] == u'"') {
+            qsizetype close = t_.indexOf(u'"', pos_ + 1);
+            if (close < 0) close = t_.size();
+            value = t_.mid(pos_ + 1, close - pos_ - 1);
+            pos_ = close + 1;
+            while (pos_ < t_.size() && !isDelimiter(t_[pos_])) ++pos_;
+        } else {
+            qsizetype end = pos_;
+            while (end < t_.size() && !isDelimiter(t_[end])) ++end;
+            value = TrimRightSpaces(t_.mid(pos_, end - pos_));
+            pos_ = end;
+        }
+        if (pos_ < t_.size() && t_[pos_] == u',')
+            ++pos_;
+        else
+            pos_ = skipLineEnd(pos_);
+        return value;
+    }
+
+    int number() { return toNumber(field()); }
+
+    static int toNumber(const QString& f) {
+        const QString t = TrimSpaces(f);
+        if (t.isEmpty()) return 0;
+        bool ok = false;
+        const int n = t.toInt(&ok);
+        if (!ok) throw ReadError{kTypeMismatch, QStringLiteral("型が一致しません。")};
+        return n;
+    }
+
+private:
+    static bool isDelimiter(QChar c) { return c == u',' || c == u'\r' || c == u'\n'; }
+    static QString eofText() { return QStringLiteral("ファイルの終わりを超えて入力しようとしました。"); }
+    qsizetype skipLineEnd(qsizetype p) const {
+        if (p < t_.size() && t_[p] == u'\r') ++p;
+        if (p < t_.size() && t_[p] == u'\n') ++p;
+        return p;
+    }
+    QString t_;
+    qsizetype pos_ = 0;
+};
+
+void SetIndexed(OptionSet& o, Option option, int value, int low, int high) {
+    if (value < low || value > high)
+        throw ReadError{kInvalidValue, QStringLiteral("プロパティの値が不正です。")};
+    o.setValue(option, value);
+}
+
+void SetCheck(OptionSet& o, Option option, int value) { SetIndexed(o, option, value, 0, 2); }
+
+void ReadOptions(ConfigHost& host, ConfigState& st, FieldReader& r) {
+    OptionSet& o = host.options();
+    st.placement.top = r.number();
+    st.placement.height = r.number();
+    st.placement.left = r.number();
+    st.placement.width = r.number();
+    st.zDEF = r.field();
+    st.zLOG = r.field();
+    SetIndexed(o, Option::opIR, r.number(), 0, 1);
+    const int port = r.number();
+    const int speed = r.number();
+    SetIndexed(o, Option::cobPT, port, -1, 15);
+    SetIndexed(o, Option::cobSP, speed, -1, 15);
+    QString folder = r.field();
+    const QString dataName = r.field();
+    const QString rawName = r.field();
+    if (folder.isEmpty() || folder == QDir::separator()) folder = host.programFolder();
+    st.zDEF = folder;
+    o.setText(Option::txDF0, folder);
+    o.setText(Option::txDF1, dataName);
+    o.setText(Option::txDF2, rawName);
+    SetCheck(o, Option::ckSF0, r.number());
+    SetCheck(o, Option::ckSF1, r.number());
+    const int naming = r.number();
+    SetIndexed(o, Option::opF, naming, 0, 1);
+    host.runOpFHandler(naming);
+    SetIndexed(o, Option::opCSV, r.number(), 0, 1);
+    o.setText(Option::txCR, r.field());
+    o.setText(Option::txKAK, r.field());
+    o.setText(Option::txYMD, r.field());
+    SetIndexed(o, Option::opSEPA, r.number(), 0, 2);
+    o.setText(Option::txSEPA0, r.field());
+    o.setText(Option::txSEPA1, r.field());
+    o.setText(Option::txSEPA2, r.field());
+    o.setText(Option::txSEPA3, r.field());
+    SetIndexed(o, Option::SSTab1, r.number(), 0, 1);
+    o.setValue(Option::Timer1, r.number());
+    o.setValue(Option::Timer2, r.number());
+    SetCheck(o, Option::ckPT, r.number());
+    SetCheck(o, Option::ckDA, r.number());
+    SetCheck(o, Option::ckSF2, r.number());
+    SetCheck(o, Option::ckHK, r.number());
+    SetCheck(o, Option::ckCSVD, r.number());
+    const QString dateFormat = r.field();
+    o.setText(Option::txYMD2, dateFormat.isEmpty() ? QStringLiteral("yyyy/mm/dd hh:nn") : dateFormat);
+    SetCheck(o, Option::ckKUTO, r.number());
+    SetCheck(o, Option::ckHkana, r.number());
+}
+
+// The field in the place of line 26 says whether ckCrc and the reserved lines follow.
+void ReadTail(ConfigHost& host, ConfigState& st, FieldReader& r) {
+    const QString marker = r.field();
+    if (marker == u"!") {
+        const QString crc = r.field();
+        bool ok = false;
+        const int v = TrimSpaces(crc).toInt(&ok);
+        SetCheck(host.options(), Option::ckCrc, ok ? v : 0);
+        for (int i = 0; i < 5; ++i) r.field();
+    } else if (marker != u"#") {
+        st.Ret = host.messages().show(QStringLiteral("形式が違います"), Buttons::Ok, Icon::None, {});
+    }
+}
+
+QByteArray ListLine(const QStringList& values) { return sjis::Encode(values.join(u',')) + "\r\n"; }
+QString Quoted(const QString& t) { return u'"' + t + u'"'; }
+QString Num(int n) { return QString::number(n); }
+QByteArray SingleNumber(int n) {
+    return (n < 0 ? QByteArray("-") : QByteArray(" ")) + QByteArray::number(std::abs(n)) + " \r\n";
+}
+QByteArray SingleText(const QString& t) { return sjis::Encode(t) + "\r\n"; }
+
+QByteArray ConfigText(OptionSet& o, const ConfigState& st) {
+    auto group = [&o](Option g) { return Num(std::max(0, o.value(g))); };
+    auto text = [&o](Option t) { return Quoted(o.text(t)); };
+    auto value = [&o](Option v) { return Num(o.value(v)); };
+    const WindowPlacement& p = st.placement;
+    QByteArray f;
+    f += SingleText(st.zTIT);
+    f += SingleText(st.zVER);
+    f += ListLine({Num(p.top), Num(p.height), Num(p.left), Num(p.width)});
+    f += ListLine({Quoted({}), Quoted(st.zLOG)});
+    f += ListLine({group(Option::opIR)});
+    f += ListLine({value(Option::cobPT), value(Option::cobSP)});
+    f += ListLine({text(Option::txDF0)});
+    f += ListLine({text(Option::txDF1)});
+    f += ListLine({text(Option::txDF2)});
+    f += ListLine({value(Option::ckSF0), value(Option::ckSF1)});
+    f += ListLine({group(Option::opF)});
+    f += ListLine({group(Option::opCSV)});
+    f += ListLine({text(Option::txCR), text(Option::txKAK)});
+    f += ListLine({text(Option::txYMD)});
+    f += ListLine({group(Option::opSEPA)});
+    f += ListLine({text(Option::txSEPA0), text(Option::txSEPA1), text(Option::txSEPA2),
+                   text(Option::txSEPA3)});
+    f += ListLine({value(Option::SSTab1)});
+    f += ListLine({value(Option::Timer1), value(Option::Timer2)});
+    f += ListLine({value(Option::ckPT), value(Option::ckDA)});
+    f += ListLine({value(Option::ckSF2)});
+    f += ListLine({value(Option::ckHK)});
+    f += SingleNumber(o.value(Option::ckCSVD));
+    f += SingleText(o.text(Option::txYMD2));
+    f += SingleNumber(o.value(Option::ckKUTO));
+    f += SingleNumber(o.value(Option::ckHkana));
+    f += SingleText(QStringLiteral("!"));
+    f += SingleNumber(o.value(Option::ckCrc));
+    for (int i = 0; i < 5; ++i) f += SingleText(QStringLiteral("#"));
+    return f;
+}
+
+LoadResult CreateConfig(ConfigHost& host, ConfigState& st, const QString& path) {
+    OptionSet& o = host.options();
+    st.zTIT = kConfigTitle;
+    st.zDEF = host.programFolder();
+    o.setText(Option::txDF0, st.zDEF);
+    SaveConfig(host, st, path);
+    o.setValue(Option::cobPT, 3);
+    o.setValue(Option::cobSP, 13);
+    host.disableSpeedList();
+    return LoadResult::Created;
+}
+
+}  // namespace
+
+LoadResult LoadConfig(ConfigHost& host, ConfigState& st, const QString& path) {
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists()) {
+        st.Ret = host.messages().show(
+            QStringLiteral("パスが見つかりません！\r\n正しいファイル名ではありません！\r\n"
+                           "ファイル選択するか、正しいファイル名を入力してください。"),
+            Buttons::Ok, Icon::None, QStringLiteral("ファイルエラー"));
+        return LoadResult::Failed;
+    }
+    if (!info.exists()) return CreateConfig(host, st, path);
+    QFile file(path);
+    try {
+        if (!file.open(QIODevice::ReadOnly))
+            throw ReadError{75, file.errorString()};
+        FieldReader r(sjis::Decode(file.readAll()));
+        file.close();
+        st.zTIT = r.line();
+        st.zVER = r.line();
+        ReadOptions(host, st, r);
+        ReadTail(host, st, r);
+    } catch (const ReadError& e) {
+        st.Ret = host.messages().show(
+            QStringLiteral("予期しないエラー＃") + (e.number < 0 ? QString() : QStringLiteral(" ")) +
+                QString::number(e.number) + QStringLiteral(" が発生しました！") + e.description,
+            Buttons::Ok, Icon::None, QStringLiteral("ファイルエラー"));
+        return LoadResult::Failed;
+    }
+    host.place(st.placement);
+    st.zDEF = WithFinalSeparator(st.zDEF);
+    host.options().setText(Option::txDF0, st.zDEF);
+    return LoadResult::Loaded;
+}
+
+bool SaveConfig(ConfigHost& host, ConfigState& st, const QString& path) {
+    OptionSet& o = host.options();
+    st.placement = host.placement();
+    st.zDEF = WithFinalSeparator(o.text(Option::txDF0));
+    if (st.zDEF != o.text(Option::txDF0)) o.setText(Option::txDF0, st.zDEF);
+    // The new file replaces the old one only when it is complete.
+    QSaveFile file(path);
+    const QByteArray text = ConfigText(o, st);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        st.Ret = host.messages().show(QStringLiteral("書き込みエラー"), Buttons::Ok, Icon::None,
+                                      QStringLiteral("エラー"));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace fenmor

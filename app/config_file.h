@@ -1,0 +1,44 @@
+// "Fenmor.CFG": the options and the window's placement, 32 lines in Shift-JIS with CR LF.
+#pragma once
+
+#include <QString>
+
+#include "app/option_set.h"
+#include "core/services.h"
+
+namespace fenmor {
+
+inline const QString kConfigFileName = QStringLiteral("Fenmor.CFG");
+inline const QString kConfigTitle = QStringLiteral("' Config.File for Fenmor");
+
+struct WindowPlacement {  // twips
+    int top = 0, height = 0, left = 0, width = 0;
+};
+
+// What the reader and writer need of the window.
+class ConfigHost {
+public:
+    virtual ~ConfigHost() = default;
+    virtual OptionSet& options() = 0;
+    virtual MessageService& messages() = 0;
+    [[nodiscard]] virtual QString programFolder() const = 0;
+    // opF's change handler, which loading runs once whatever the value.
+    virtual void runOpFHandler(int /*index*/) {}
+    virtual void disableSpeedList() {}
+    [[nodiscard]] virtual WindowPlacement placement() const { return {}; }
+    virtual void place(const WindowPlacement& /*p*/) {}
+};
+
+// The window's variables the file carries besides the options.
+struct ConfigState {
+    QString zTIT, zVER, zDEF, zLOG;
+    WindowPlacement placement;
+    short Ret = 0;
+};
+
+enum class LoadResult { Loaded, Created, Failed };
+
+LoadResult LoadConfig(ConfigHost& host, ConfigState& state, const QString& path);
+bool SaveConfig(ConfigHost& host, ConfigState& state, const QString& path);
+
+}  // namespace fenmor

@@ -1,0 +1,91 @@
+// The user's options, read and written by the name of the control that holds each one.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace fenmor {
+
+// One entry per option control of the main window. Groups of option buttons hold the index
+// of the selected button (-1 while none is), check boxes 0, 1 or 2, lists their position.
+enum class Option {
+    opIR,
+    cobPT,
+    cobSP,
+    txDF0,
+    txDF1,
+    txDF2,
+    ckSF0,
+    ckSF1,
+    ckSF2,
+    opF,
+    opCSV,
+    txCR,
+    txKAK,
+    txYMD,
+    opSEPA,
+    txSEPA0,
+    txSEPA1,
+    txSEPA2,
+    txSEPA3,
+    SSTab1,
+    Timer1,
+    Timer2,
+    ckPT,
+    ckDA,
+    ckHK,
+    ckCSVD,
+    txYMD2,
+    ckKUTO,
+    ckHkana,
+    ckCrc,
+    txFME,  // the file-name box: the processing reads and writes it like an option
+    Count
+};
+inline constexpr int kOptionCount = static_cast<int>(Option::Count);
+
+enum class OptionKind { Check, Group, List, Text, Number };
+
+struct OptionInfo {
+    const char* name;  // the control's name, an index in brackets: "txDF(0)"
+    OptionKind kind;
+    int defaultValue;          // for every kind but Text
+    const char* defaultText;   // for Text
+};
+
+[[nodiscard]] const OptionInfo& InfoOf(Option o);
+[[nodiscard]] std::optional<Option> OptionByName(const QString& name);
+
+// What the processing reads options through. The window's controls implement it; so does
+// the plain store below, for the converter tool and the tests.
+class OptionSet {
+public:
+    virtual ~OptionSet() = default;
+    // Check box, group index, list position or timer period.
+    [[nodiscard]] virtual int value(Option o) const = 0;
+    [[nodiscard]] virtual QString text(Option o) const = 0;
+    // Setting a different value runs the control's change handler, where it has one.
+    virtual void setValue(Option o, int v) = 0;
+    virtual void setText(Option o, const QString& t) = 0;
+
+    [[nodiscard]] bool ticked(Option o) const { return value(o) == 1; }   // tests for 1
+    [[nodiscard]] bool notClear(Option o) const { return value(o) != 0; }  // tests for not 0
+};
+
+// Options as plain values, starting at the window's design values.
+class OptionStore final : public OptionSet {
+public:
+    OptionStore();
+    [[nodiscard]] int value(Option o) const override;
+    [[nodiscard]] QString text(Option o) const override;
+    void setValue(Option o, int v) override;
+    void setText(Option o, const QString& t) override;
+
+private:
+    std::array<int, kOptionCount> values_{};
+    std::array<QString, kOptionCount> texts_;
+};
+
+}  // namespace fenmor

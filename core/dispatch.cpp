@@ -1,0 +1,69 @@
+#include "core/dispatch.h"
+
+#include "core/separated_writer.h"
+#include "core/text_util.h"
+#include "core/text_document_writer.h"
+#include "files/data_set.h"
+#include "files/document_receive.h"
+
+namespace fenmor {
+namespace {
+
+void DispatchDataLine(Session& s) {
+    if (s.zKINO.isEmpty()) return;  // no data set recognised: the line goes nowhere
+    switch (s.zKINO.back().unicode()) {
+        case u'S':
+        case u'R':
+        case u'F':
+            if (s.opt.notClear(Option::ckCSVD))
+                WriteSeparatedRecord(s);
+            else
+                WriteTextRecord(s);
+            break;
+        case u'A':
+        case u'T':
+        case u'N':
+            WriteSeparatedRecord(s);
+            break;
+        case u'W':
+            ReceiveDocument(s);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void DispatchRecord(Session& s) {
+    auto& r = s.DataRecord;
+    const QString& kind = r[1];
+    if (kind == u"I" || kind == u"i") {
+        if (r[6] == u"CTGR") return;
+        r[7] = r[6];  // the tag names the data set
+        r[5].clear();
+        BeginDataSet(s);
+    } else if (kind == u"M") {
+        BeginDataSet(s);
+    } else if (kind == u"T") {
+        if (s.fgCSV) WriteSeparatedRecord(s);
+    } else if (kind == u"C") {
+        ReadFieldTypes(s);
+    } else if (kind == u"D") {
+        DispatchDataLine(s);
+    }
+}
+
+void ReadFieldTypes(Session& s) {
+    ClearFieldTypes(s);
+    for (int k = 1; k <= 30; ++k) {
+        s.FieldTypes[k] = TrimSpaces(s.DataRecord[k]);
+        if (s.FieldTypes[k].isEmpty()) break;
+    }
+}
+
+void ClearFieldTypes(Session& s) {
+    for (int k = 1; k <= 30; ++k) s.FieldTypes[k].clear();
+}
+
+}  // namespace fenmor

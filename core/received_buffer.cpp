@@ -1,0 +1,108 @@
+// The PDA's bytes are kept undecoded, in entries of a little over 1000 bytes, until the line
+// has been silent; only then are they decoded, cut into lines and driven through the parser.
+#include "core/received_buffer.h"
+
+#include "core/char_conversions.h"
+#include "core/dispatch.h"
+#include "core/record_parser.h"
+#include "core/sjis.h"
+#include "files/raw_save.h"
+
+namespace fenmor {
+namespace {
+
+void BufferFull(Session& s) {
+    // Nothing received may be lost: keep the bytes as they came before the program ends.
+    const QString saved = SaveUnprocessedData(s);
+    QString text = QStringLiteral("データ数が多すぎるので分割して下さい。") + QString::number(s.nDD);
+    if (!saved.isEmpty()) text += kCrLf + QStringLiteral("受信データを保存しました：") + saved;
+    s.message(text, Buttons::Ok, Icon::None);
+    s.endProgram();
+}
+
+// Cuts every complete line off zW and drives it through the parser and the dispatch.
+void ProcessLines(Session& s) {
+    qsizetype start = 0;
+    const bool punctuation = s.opt.ticked(Option::ckKUTO);
+    for (qsizetype cr = s.zW.indexOf(u'\r'); cr >= 0; cr = s.zW.indexOf(u'\r', start)) {
+        QString line = s.zW.mid(start, cr - start);
+        start = cr + 1;
+        if (punctuation) line = ConvertPunctuation(line);
+        ParseLine(s, line);
+        DispatchRecord(s);
+    }
+    s.zW.remove(0, start);
+}
+
+}  // namespace
+
+bool AppendReceivedData(Session& s, const QByteArray& bytes) {
+    if (s.nDD == 0) s.nDD = 1;
+    s.zDD[s.nDD].append(bytes);
+    if (s.zDD[s.nDD].size() > kEntryThreshold) {
+        ++s.nDD;
+        s.zDD[s.nDD].clear();
+        if (s.nDD > kEntryLimit) {
+            BufferFull(s);
+            return false;
+        }
+    }
+    return true;
+}
+
+void ProcessReceivedData(Session& s) {
+    s.laB.setText(QStringLiteral("ファイル保存処理中！"), true);
+    s.zW.clear();
+    s.separatorErrorShown = false;
+    const int last = s.nDD;
+    const bool kana = s.opt.ticked(Option::ckHK);
+    for (int i = 1; i <= last; ++i) {
+        QByteArray& entry = s.zDD[i];
+        if (entry.isEmpty()) continue;
+        // A character cut in two at the entry's end: its first byte joins the next entry.
+        // The last entry keeps it, since no entry after it is read.
+        if (i < last && (entry.endsWith('\0') || sjis::EndsWithLoneLeadByte(entry))) {
+            s.zDD[i + 1].prepend(entry.back());
+            entry.chop(1);
+        }
+        if (kana) entry = ConvertHalfWidthKana(entry);
+        s.zW += sjis::Decode(entry);
+        ProcessLines(s);
+    }
+    if (s.nFR2) {
+        if (!s.nFR2->close())
+            s.message(s.nFR2->errorText(), Buttons::Ok, Icon::Exclamation);
+        s.nFR2.reset();
+    }
+    if (s.opt.ticked(Option::ckSF1)) SaveRawData(s);
+    ResetReceivedData(s);
+    s.laB.setText(QStringLiteral("処理終了しました！"), false);
+}
+
+void ResetReceivedData(Session& s) {
+    s.nDD = 1;
+    s.zDD[1].clear();
+}
+
+void ScrollListToEnd(Session& s, const QString& text) { s.liD.append(text); }
+
+namespace {
+void ClearDataSet(Session& s) {
+    s.zZFME.clear();
+    s.zKINO.clear();
+    s.zMDTM.clear();
+}
+}  // namespace
+
+void StartReceiving(Session& s) {
+    ResetReceivedData(s);
+    ClearDataSet(s);
+}
+
+void FinishTransfer(Session& s) {
+    ProcessReceivedData(s);
+    ResetReceivedData(s);
+    ClearDataSet(s);
+}
+
+}  // namespace fenmor

@@ -1,0 +1,77 @@
+// The state of the main window that the data path works on, owned in one place, with the
+// services it shows things through. Each procedure takes the session it works on.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/option_set.h"
+#include "core/services.h"
+#include "files/output_file.h"
+
+namespace fenmor {
+
+inline constexpr int kEntryCount = 9000;   // entries 1 to 9000 of the received-data buffer
+inline constexpr int kEntryLimit = 5999;   // starting entry 6000 ends the program
+inline constexpr int kEntryThreshold = 1000;
+inline constexpr int kSlotCount = 37;      // slots 0 to 36
+
+struct Session {
+    Session(OptionSet& options, MessageService& messages, DataList& list, StatusLabel& status)
+        : opt(options), msg(messages), liD(list), laB(status) {}
+
+    OptionSet& opt;
+    MessageService& msg;
+    DataList& liD;
+    StatusLabel& laB;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    std::function<void()> endProgram = [] {};  // unloads the window; the program then ends
+
+    // Received-data buffer.
+    std::vector<QByteArray> zDD = std::vector<QByteArray>(kEntryCount + 1);
+    int nDD = 0;
+    QString zW;
+
+    // The current record and the field types of the current data set.
+    std::array<QString, kSlotCount> DataRecord;
+    std::array<QString, kSlotCount> FieldTypes;
+
+    // Data-set state.
+    QString zZFME, zKINO, zMDTM;
+    QDateTime tNOW;
+    QString zYMD2;
+    bool fgCSV = false;
+    bool fgRTF = false;
+    QString zDEF;
+    QString zFME;
+    std::unique_ptr<OutputFile> nFR2;  // the output file; empty while none is open
+
+    // Raw data and documents.
+    QString zBME;
+    QString zRTF;
+    int nEXST = 0;
+
+    // Text writer.
+    QString zMAE;
+    int nSEPA = 0;
+    QString zFMT = QStringLiteral("yyyy-mm-dd(aaa)");  // txYMD as it was at start-up
+    bool separatorErrorShown = false;  // one report per run for unusable separator options
+
+    // Message variables.
+    QString zMS;
+    short Ret = 0;
+
+    // Shows a message box and keeps its answer in Ret.
+    short message(const QString& text, Buttons buttons, Icon icon, const QString& title = {}) {
+        Ret = msg.show(text, buttons, icon, title);
+        return Ret;
+    }
+};
+
+}  // namespace fenmor

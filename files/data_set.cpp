@@ -1,0 +1,103 @@
+// An "M" header names its data set ("Schedule...", "Address..."); an "I" header carries a
+// field tag ("ALON", "ZIPC", ...) and the tags of the fields that follow.
+#include "files/data_set.h"
+
+#include <QDir>
+
+#include "core/text_util.h"
+#include "files/date_format.h"
+#include "files/date_pattern.h"
+
+namespace fenmor {
+namespace {
+
+const QString kMiKinds = QStringLiteral("SRFATW");
+
+bool IsTimeTag(const QString& tag) {
+    static const QStringList tags = {"TIM1", "TIM2", "BRTH", "ETDY", "FNDY", "LTDY"};
+    return tags.contains(tag);
+}
+
+// The PI header's tags decide which fields hold a date and time.
+void SetFieldTypesFromTags(Session& s) {
+    for (int k = 1; k <= 20; ++k)
+        s.FieldTypes[k] = IsTimeTag(TrimSpaces(s.DataRecord[k])) ? QStringLiteral("TIME") : QString();
+}
+
+QString FormatNow(const QDateTime& t, const QString& pattern) {
+    return FormatDatePattern(t.date(), t.time(), pattern);
+}
+
+}  // namespace
+
+QString KindCodeOf(const QString& name, const QString& marker) {
+    if (name.size() > 4) {
+        QChar letter = name[0];
+        if (marker == u"FLER" && letter == u'F') letter = u'R';
+        return kMiKinds.contains(letter) ? QStringLiteral("M") + letter : QString();
+    }
+    if (name == u"ALON") return QStringLiteral("PS");
+    if (name == u"CLSC") return QStringLiteral("PR");
+    if (name == u"ZIPC") return QStringLiteral("PA");
+    if (name == u"FAX1") return QStringLiteral("PN");
+    if (name == u"PRTY") return QStringLiteral("PT");
+    return {};
+}
+
+QString WithFinalSeparator(const QString& folder) {
+    const QString sep = QDir::separator();
+    return folder.endsWith(sep) ? folder : folder + sep;
+}
+
+void BeginDataSet(Session& s) {
+    auto& r = s.DataRecord;
+    s.zZFME = r[7];
+    s.zKINO = KindCodeOf(s.zZFME, r[5]);
+    s.tNOW = s.now();
+    const QString datePart = FormatNow(s.tNOW, s.opt.text(Option::txDF1));
+    s.zYMD2 = FormatNow(s.tNOW, s.opt.text(Option::txDF2));
+    if (s.zZFME.size() > 4)
+        s.zMDTM = zDF(s, r[10], s.zFMT, 0);
+    else
+        SetFieldTypesFromTags(s);
+
+    if (s.zKINO.size() != 2) {
+        s.message(s.zZFME + QStringLiteral(":この機能のデータは転送できません。ごめんなさい。"),
+                  Buttons::Ok, Icon::None);
+        s.opt.setText(Option::txFME, QString());
+        s.zFME.clear();
+        return;
+    }
+    const QChar letter = s.zKINO[1];
+    s.fgRTF = letter == u'W';
+    s.fgCSV = letter == u'A' || letter == u'T' || letter == u'N' ||
+              (!s.fgRTF && s.opt.ticked(Option::ckCSVD));
+    if (s.nFR2) return;  // the transfer's output file is open: this data set goes into it
+    const QString extension =
+        s.fgCSV ? QStringLiteral(".") + s.opt.text(Option::txKAK) : QStringLiteral(".txt");
+    const QString prefix = s.opt.ticked(Option::ckSF2) ? s.zKINO : QString(letter);
+    if (s.fgRTF) return;
+    if (s.opt.value(Option::opF) == 0) {
+        s.zDEF = WithFinalSeparator(s.opt.text(Option::txDF0));
+        if (s.zDEF != s.opt.text(Option::txDF0)) s.opt.setText(Option::txDF0, s.zDEF);
+        s.opt.setText(Option::txFME, s.zDEF + prefix + datePart + extension);
+    }
+    OpenOutputFile(s);
+}
+
+void OpenOutputFile(Session& s) {
+    s.liD.clear();
+    if (!s.opt.ticked(Option::ckSF0)) return;
+    s.zMAE.clear();
+    s.zFME = s.opt.text(Option::txFME);
+    if (s.zFME.isEmpty()) {
+        s.message(QStringLiteral("保存ファイル名を指定してください！"), Buttons::Ok, Icon::None);
+        return;
+    }
+    QString error;
+    s.nFR2 = OutputFile::open(s.zFME, &error);
+    // The received data stays in the buffer: the raw-data save still has all of it.
+    if (!s.nFR2) s.message(error, Buttons::Ok, Icon::Exclamation);
+}
+
+}  // namespace fenmor

@@ -1,0 +1,67 @@
+#include "files/output_file.h"
+
+#include <cerrno>
+
+#include "core/sjis.h"
+#include "files/file_errors.h"
+
+namespace fenmor {
+
+std::unique_ptr<OutputFile> OutputFile::open(const QString& path, QString* error, Mode mode,
+                                             int* systemError) {
+    std::unique_ptr<OutputFile> f(new OutputFile(path));
+    QIODevice::OpenMode flags = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    flags |= mode == Mode::NewOnly ? QIODevice::NewOnly : QIODevice::Truncate;
+    errno = 0;
+    if (path.isEmpty() || !f->file_.open(flags)) {
+        const int e = errno ? errno : ENOENT;
+        if (error) *error = FileErrorText(e, path);
+        if (systemError) *systemError = e;
+        return nullptr;
+    }
+    return f;
+}
+
+OutputFile::~OutputFile() { close(); }
+
+bool OutputFile::flush() {
+    if (failed_) return false;
+    if (buffer_.isEmpty()) return true;
+    errno = 0;
+    if (file_.write(buffer_) != buffer_.size()) {
+        failed_ = true;
+        errno_ = errno ? errno : EIO;
+        error_ = FileErrorText(errno_, file_.fileName());
+        return false;
+    }
+    buffer_.clear();
+    return true;
+}
+
+bool OutputFile::writeBytes(const QByteArray& bytes) {
+    if (failed_) return false;
+    buffer_.append(bytes);
+    return buffer_.size() > flushThreshold ? flush() : true;
+}
+
+bool OutputFile::write(const QString& text) {
+    if (failed_) return false;
+    sjis::AppendEncoded(buffer_, text);
+    return buffer_.size() > flushThreshold ? flush() : true;
+}
+
+bool OutputFile::writeLine(const QString& text) {
+    if (failed_) return false;
+    sjis::AppendEncoded(buffer_, text);
+    buffer_.append("\r\n", 2);
+    return buffer_.size() > flushThreshold ? flush() : true;
+}
+
+bool OutputFile::close() {
+    if (!file_.isOpen()) return !failed_;
+    const bool ok = flush();
+    file_.close();
+    return ok;
+}
+
+}  // namespace fenmor
