@@ -257,7 +257,9 @@ bool SaveConfig(ConfigHost& host, ConfigState& st, const QString& path) {
     // The new file replaces the old one only when it is complete.
     QSaveFile file(path);
     const QByteArray text = ConfigText(o, st);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    // Unbuffered, so that a short write shows in write() itself.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(text) != text.size() ||
+        !file.commit()) {
         st.Ret = host.messages().show(QStringLiteral("書き込みエラー"), Buttons::Ok, Icon::None,
                                       QStringLiteral("エラー"));
         return false;

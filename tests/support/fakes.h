@@ -5,11 +5,15 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <ostream>
 #include <vector>
 
 #include "app/option_set.h"
 #include "core/services.h"
 #include "core/session.h"
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace fenmor::test {
 

@@ -1,0 +1,165 @@
+// The converter end to end: generated transfers in, files compared byte for byte.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "core/sjis.h"
+#include "tests/support/fakes.h"
+
+namespace fenmor::test {
+namespace {
+
+const QString kNow = QStringLiteral("2024-03-05 14:07:09");
+
+QByteArray Lines(const QStringList& lines) { return Sjis(lines.join(QStringLiteral("\r\n")) + "\r\n"); }
+
+// A configuration file as the program writes it, with the options of one test changed.
+QByteArray ConfigFile(const QString& folder, bool raw, int csvStyle, bool csvForSchedules) {
+    const QStringList lines = {
+        "' Config.File for Fenmor", "1.1", "1200,6480,300,7680", "\"\",\"\"", "1", "0,8",
+        '"' + folder + '"', "\"yyyymmdd-hhnnss\"", "\"ZZyyyymmdd-hhnnss\"",
+        raw ? "1,1" : "1,0", "0", QString::number(csvStyle), "\"/\",\"CSV\"",
+        "\"yyyy-mm-dd(aaa)\"", "1", "\"2\",\"=\",\"60\",\"1\"", "0", "1000,200", "0,1", "1", "1",
+        csvForSchedules ? " 1 " : " 0 ", "yyyy/mm/dd hh:nn", " 1 ", " 1 ", "!", " 1 ", "#", "#",
+        "#", "#", "#"};
+    return Lines(lines);
+}
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+class ConvertTool : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir_.path() + u'/' + name; }
+    QString outFolder() const { return path(QStringLiteral("out")); }
+    QString write(const QString& name, const QByteArray& bytes) const {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    ToolRun run(QStringList args) const {
+        QProcess p;
+        p.start(QStringLiteral(FENMOR_CONVERT), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    ToolRun convert(const QByteArray& transfer, QStringList extra = {}) const {
+        const QString capture = write(QStringLiteral("transfer.cap"), transfer);
+        return run(QStringList{"--out", outFolder(), "--now", kNow} + extra + QStringList{capture});
+    }
+    QByteArray output(const QString& name) const { return ReadFile(outFolder() + u'/' + name); }
+    QStringList outputNames() const { return QDir(outFolder()).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir dir_;
+};
+
+const QStringList kAddressBook = {
+    R"("I","CTGR","NAME","FRIG","TEL1","ZIPC","ADR1","CMPY","SECT","POST","MAIL","BRTH","MEMO")",
+    "\n\"T\",\"\",\"名前\",\"ﾌﾘｶﾞﾅ\",\"電話\",\"〒\",\"住所\",\"会社\",\"部署\",\"役職\",\"メール\",\"誕生日\"",
+    "\n\"D\",\"0\",\"山田 太郎\",\"ﾔﾏﾀﾞ ﾀﾛｳ\",\"03-1234-5678\",\"100-0001\",\"東京都千代田区1､2\",\"フェンモア\","
+    "\"営業\",\"課長\",\"yamada@example.jp\",\"19700401\",\"メモ\x1f二行目\"",
+    "\n\"D\",\"0\",\"佐藤 花子\",\"ｻﾄｳ ﾊﾅｺ\",\"06-9876-5432\",\"530-0001\",\"大阪府\",\"\",\"\",\"\",\"\",\"\",\"～\"",
+};
+
+TEST_F(ConvertTool, AddressBookBecomesCsvWithDatesAndLineBreakText) {
+    const ToolRun r = convert(Lines(kAddressBook), {"--list"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QString());
+    ASSERT_EQ(outputNames(), QStringList{"PA20240305-140709.CSV"});
+    const QByteArray expected = Lines({
+        R"("名前","ﾌﾘｶﾞﾅ","電話","〒","住所","会社","部署","役職","メール","誕生日","")",
+        "\"山田 太郎\",\"ﾔﾏﾀﾞ ﾀﾛｳ\",\"03-1234-5678\",\"100-0001\",\"東京都千代田区1、2\","
+        "\"フェンモア\",\"営業\",\"課長\",\"yamada@example.jp\",\"1970/04/01 00:00\",\"メモ/二行目\"",
+        R"("佐藤 花子","ｻﾄｳ ﾊﾅｺ","06-9876-5432","530-0001","大阪府","","","","","","～")",
+    });
+    EXPECT_EQ(output("PA20240305-140709.CSV"), expected);
+    EXPECT_EQ(r.out.count(u'\n'), 3);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("\"名前\",\"ﾌﾘｶﾞﾅ\"")));
+}
+
+TEST_F(ConvertTool, ScheduleBecomesTextDocument) {
+    const QByteArray transfer = Lines({
+        R"("M","","","","","","SCHEDULE","","","20010501000000")",
+        "\n\"D\",\"\",\"\",\"\",\"\",\"\",\"\",\"200105011000\",\"200105011130\",\"Meeting\x1fRoom 3\"",
+        "\n\"D\",\"\",\"\",\"\",\"\",\"\",\"\",\"200105011400\",\"200105011500\",\"Call\"",
+        "\n\"D\",\"\",\"\",\"\",\"\",\"\",\"\",\"20010502\",\"\",\"ﾎﾘﾃﾞｰ\",\"\",\"\",\"\",\"★\"",
+    });
+    const ToolRun r = convert(transfer);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QString());
+    const QByteArray expected = Lines({"", "", "2001-05-01(火)", "[10:00～11:30] Meeting", "Room 3",
+                                       "[14:00～15:00] Call", "", "", "2001-05-02(水)", "ホリデー",
+                                       "[@★]"});
+    EXPECT_EQ(output("MS20240305-140709.txt"), expected);
+}
+
+TEST_F(ConvertTool, DocumentBecomesRtfNamedAfterItsTitle) {
+    const QByteArray transfer = Lines({
+        R"("M","","","","","","WORDPRO","","","20010315123045")",
+        "\n\"D\",\"\",\"\",\"20010315123045\",\"\",\"\",\"\",\"\",\"打合せメモ\",\"vWmP\"",
+        "\n\"D\",\"\",\"\",\"20010315123045\",\"\",\"\",\"\",\"\",\"../evil\",\"vWmPAa\"",
+    });
+    const ToolRun r = convert(transfer, {"--list"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(outputNames(), (QStringList{"20010315123045.RTF", "打合せメモ.RTF"}));
+    EXPECT_EQ(output("打合せメモ.RTF"), QByteArray("{\\r"));
+    EXPECT_EQ(output("20010315123045.RTF"), QByteArray("{\\r\x86"));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("  (修正時刻：2001/03/15 21/30/45)\n")));
+}
+
+TEST_F(ConvertTool, ConfigurationChoosesTabsAndRawSave) {
+    const QString config = write(QStringLiteral("Fenmor.CFG"),
+                                 ConfigFile(outFolder(), true, 1, false));
+    QStringList lines = kAddressBook;
+    for (int i = 0; i < 8; ++i) lines += kAddressBook.mid(2);
+    const QByteArray transfer = Lines(lines);
+    ASSERT_GT(transfer.size(), 1400);
+    const ToolRun r = convert(transfer, {"--config", config, "--block", "700"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray csv = output("PA20240305-140709.CSV");
+    EXPECT_TRUE(csv.startsWith(Sjis("名前\tﾌﾘｶﾞﾅ\t")));
+    // Two blocks of 700 bytes close entry 1 at 1400 bytes; the rest is entry 2. A character
+    // cut in two there belongs to entry 2.
+    QByteArray raw = transfer;
+    raw.insert(sjis::EndsWithLoneLeadByte(transfer.left(1400)) ? 1399 : 1400, "\r\n");
+    EXPECT_EQ(output("ZZ20240305-140709.rcv"), raw + "\r\n");
+    EXPECT_TRUE(output("ascii.rcv").startsWith(QByteArray(45, '=') + "\r\n"));
+}
+
+TEST_F(ConvertTool, ReportsUnsupportedDataAndStrayCharactersOnStderr) {
+    const ToolRun r = convert(Lines({R"("M","","","","","","QUERYDATA")", "\"D\",x\"a\""}));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QStringLiteral("[Fenmor] QUERYDATA:この機能のデータは転送できません。ごめんなさい。\n"
+                                    "[Fenmor] Error:120\r\n\"a\"\n"));
+    EXPECT_TRUE(outputNames().isEmpty());
+}
+
+TEST_F(ConvertTool, OverfullBufferKeepsTheBytesAndStops) {
+    // 6000 entries of a little over 1000 bytes: the 6000th one ends the program.
+    const QByteArray line = Sjis("\"D\",\"") + QByteArray(995, 'x') + "\"\r";
+    QByteArray transfer;
+    for (int i = 0; i < 6000; ++i) transfer += line;
+    const ToolRun r = convert(transfer, {"--block", QString::number(line.size())});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("[Fenmor] データ数が多すぎるので分割して下さい。6000\r\n")));
+    ASSERT_EQ(outputNames(), QStringList{"ZZ20240305-140709.rcv"});
+    EXPECT_EQ(output("ZZ20240305-140709.rcv").size(), 5999 * (line.size() + 2));
+}
+
+TEST_F(ConvertTool, RefusesBadUse) {
+    EXPECT_EQ(run({path("missing.cap")}).exitCode, 2);
+    EXPECT_EQ(run({}).exitCode, 2);
+    const QString capture = write(QStringLiteral("t.cap"), "x");
+    EXPECT_EQ(run({"--now", "yesterday", capture}).exitCode, 2);
+    EXPECT_EQ(run({"--config", path("none.CFG"), capture}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace fenmor::test
