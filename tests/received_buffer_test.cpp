@@ -1,6 +1,11 @@
 #include "core/received_buffer.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include "tests/support/fakes.h"
 
@@ -107,6 +112,32 @@ TEST(AppendReceivedData, FullBufferSavesWhatArrivedAndEndsTheProgram) {
     const QByteArray saved = ReadFile(h.folder + "ZZ20240305-140709(1).rcv");
     EXPECT_EQ(saved.size(), 5999 * 1003);
     EXPECT_TRUE(saved.endsWith(QByteArray(1001, 'b') + "\r\n"));
+}
+
+TEST(ProcessReceivedData, SurvivesAnyBytesAndWritesOnlyIntoTheOutputFolder) {
+    std::mt19937 random(7);
+    const QByteArray pieces[] = {"\"M\",", "\"I\",", "\"D\",", "\"C\",\"TIME\",", "\"", ",", "\r",
+                                 "\x1f", "\x82", "\xec", "../", "WORDS", "FAX1", "\"ZIPC\","};
+    for (int round = 0; round < 20; ++round) {
+        Harness h;
+        h.options.setValue(Option::ckSF1, 1);
+        h.options.setValue(Option::ckCSVD, round % 2);
+        QByteArray bytes;
+        for (int i = 0; i < 3000; ++i) {
+            if (random() % 3 == 0)
+                bytes += pieces[random() % std::size(pieces)];
+            else
+                bytes += static_cast<char>(random() % 256);
+        }
+        for (qsizetype at = 0; at < bytes.size(); at += 300) AppendReceivedData(h.session, bytes.mid(at, 300));
+        ProcessReceivedData(h.session);
+        QDir parent(h.dir.path());
+        ASSERT_TRUE(parent.cdUp());
+        EXPECT_EQ(parent.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).count(
+                      QFileInfo(h.dir.path()).fileName()), 1);
+        const QStringList inside = QDir(h.dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        EXPECT_TRUE(inside.isEmpty()) << inside.join(u' ').toStdString();
+    }
 }
 
 }  // namespace
