@@ -46,7 +46,7 @@ const QString& KanaTable() {
 }
 
 QByteArray ConvertHalfWidthKana(const QByteArray& entry) {
-    if (entry.isEmpty()) return entry;
+    if (!entry.contains(static_cast<char>(kPiPrefix))) return entry;
     QByteArray out = entry;
     const auto& replacements = KanaBytes();
     for (qsizetype i = 0; i + 1 < out.size(); ++i) {
@@ -64,6 +64,7 @@ QByteArray ConvertHalfWidthKana(const QByteArray& entry) {
 }
 
 QString ConvertPunctuation(const QString& text) {
+    if (!text.contains(QChar(0xFF64)) && !text.contains(QChar(0xFF61))) return text;
     QString out = text;
     out.replace(QChar(0xFF64), QChar(0x3001));
     out.replace(QChar(0xFF61), QChar(0x3002));

@@ -24,7 +24,7 @@ void ReportStrayCharacter(Session& s, QChar c, const QString& rest) {
 }  // namespace
 
 QString ReplaceAll(const QString& text, QChar find, const QString& replacement) {
-    if (text.isEmpty()) return text;
+    if (!text.contains(find)) return text;
     QString result = text;
     result.replace(find, replacement);
     return result;

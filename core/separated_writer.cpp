@@ -41,15 +41,19 @@ void WriteSeparatedRecord(Session& s) {
     const QString dateFormat = s.opt.text(Option::txYMD2);
 
     QString line;
+    line.reserve(256);
     for (int k = 1; k <= 30 && k <= mask.size(); ++k) {
-        QString value = s.DataRecord[k];
-        if (s.FieldTypes[k] == kTime) value = zDF(s, value, dateFormat, k == 4 ? 9 : 0);
         const QChar m = mask[k - 1];
+        const bool time = s.FieldTypes[k] == kTime;
+        if (m == u'0' && !time) continue;
+        QString value = s.DataRecord[k];
+        // Date fields are formatted even where the mask leaves them out: a bad date shows.
+        if (time) value = zDF(s, value, dateFormat, k == 4 ? 9 : 0);
         if (m == u'#') break;
         if (m == u'0') continue;
-        line += quote + value + quote;
+        line.append(quote).append(value).append(quote);
         if (m == u'2') break;
-        line += separator;
+        line.append(separator);
     }
     if (s.nFR2 && !s.nFR2->writeLine(line)) {
         AbandonOutputFile(s, s.nFR2->errorText());

@@ -123,19 +123,13 @@ EncodeCache& Encoder() {
 
 }  // namespace
 
+// Every byte that cannot start a character ends one, so the bytes after the last such byte are
+// lead bytes that pair off among themselves: an odd run leaves the last one alone.
 bool EndsWithLoneLeadByte(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        if (IsLeadByte(p[i])) {
-            if (i + 1 == n) return true;
-            i += IsTrailByte(p[i + 1]) ? 2 : 1;
-        } else {
-            ++i;
-        }
-    }
-    return false;
+    qsizetype i = bytes.size();
+    while (i > 0 && IsLeadByte(p[i - 1])) --i;
+    return (bytes.size() - i) % 2 == 1;
 }
 
 QString Decode(const QByteArray& bytes) {
