@@ -1,0 +1,69 @@
+#include "app/data_list_view.h"
+
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace fenmor {
+namespace {
+constexpr int kFramePeriodMs = 40;
+}
+
+DataListView::DataListView(QListView* view) : QAbstractListModel(view), view_(view) {
+    view_->setModel(this);
+    sinceRepaint_.start();
+}
+
+int DataListView::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+}
+
+QVariant DataListView::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+    return lines_[static_cast<size_t>(index.row())];
+}
+
+void DataListView::clear() {
+    beginResetModel();
+    lines_.clear();
+    endResetModel();
+}
+
+// A processing run appends without returning to the event loop: the list is brought up to
+// date at a frame rate while it runs, and the last line made current once it has ended.
+void DataListView::append(const QString& line) {
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    lines_.push_back(line);
+    endInsertRows();
+    if (sinceRepaint_.elapsed() >= kFramePeriodMs) {
+        showLast();
+        view_->viewport()->repaint();
+        sinceRepaint_.restart();
+    }
+    if (!showPending_) {
+        showPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            showPending_ = false;
+            showLast();
+        });
+    }
+}
+
+void DataListView::showLast() {
+    if (lines_.empty()) return;
+    const QModelIndex last = index(rowCount() - 1);
+    view_->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
+    view_->scrollTo(last);
+}
+
+std::vector<int> DataListView::selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& i : view_->selectionModel()->selectedIndexes()) rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+}  // namespace fenmor

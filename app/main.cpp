@@ -1,0 +1,21 @@
+// Fenmor: receives what a Zaurus PDA sends over a serial line and saves it as files.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "app/main_window.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Fenmor"));
+    // Qt's own Japanese texts, so that the standard buttons read はい, いいえ, キャンセル.
+    QTranslator qtBase;
+    if (qtBase.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtBase);
+    fenmor::frmZ2P window(QCoreApplication::applicationDirPath());
+    window.Form_Load();
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,222 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+
+#include "app/message_box_service.h"
+#include "core/received_buffer.h"
+#include "files/data_set.h"
+#include "serial/com_names.h"
+#include "serial/port_settings.h"
+
+namespace fenmor {
+namespace {
+
+constexpr int kStandardWidth = 7680;
+constexpr int kStandardHeight = 6480;
+const QStringList kSpeeds = {"110",   "300",   "600",   "1200",  "2400",   "4800",   "9600",   "14400",
+                             "19200", "28800", "38400", "56000", "57600", "115200", "128000", "256000"};
+
+void SetBackground(QLabel* label, const QColor& colour) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, colour);
+    label->setPalette(p);
+    label->setAutoFillBackground(true);
+}
+
+}  // namespace
+
+frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPollMs)
+    : programFolder_(programFolder),
+      dpi_(QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->logicalDotsPerInch() : 96),
+      c_(BuildControls(this, dpi_)) {
+    setObjectName(QStringLiteral("frmZ2P"));
+    if (!messages) {
+        ownMessages_ = std::make_unique<MessageBoxService>(this);
+        messages = ownMessages_.get();
+    }
+    messages_ = messages;
+    options_ = std::make_unique<WindowOptions>(c_, &Timer1, &Timer2);
+    list_ = new DataListView(c_.liD);
+    session_ = std::make_unique<Session>(*options_, *messages_, *list_, static_cast<StatusLabel&>(*this));
+    session_->endProgram = [this] { close(); };
+    port_ = std::make_unique<CommPort>(programFolder, pinPollMs);
+    link_ = std::make_unique<SerialLink>(SerialLink{*session_, *port_, Timer1, Timer2, *this});
+    Timer1.setInterval(1000);
+    Timer2.setInterval(200);
+    connectControls();
+}
+
+frmZ2P::~frmZ2P() = default;
+
+void frmZ2P::connectControls() {
+    connect(c_.btSTA, &QPushButton::clicked, this, [this] { TogglePort(*link_); });
+    connect(c_.btEND, &QPushButton::clicked, this, &QWidget::close);
+    connect(c_.btMSize, &QPushButton::clicked, this, &frmZ2P::btMSize_Click);
+    connect(c_.btOPS, &QPushButton::clicked, this,
+            [this] { SaveConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName); });
+    connect(port_.get(), &CommPort::OnComm, this, [this] { OnCommEvent(*link_); });
+    connect(port_.get(), &CommPort::portLost, this, [this] { PortLost(*link_); });
+    connect(&Timer1, &QTimer::timeout, this, [this] { EndOfTransferTick(*link_); });
+    connect(&Timer2, &QTimer::timeout, this, [this] { StatusTick(*link_); });
+    // Choosing an entry applies it; a list losing its selection chooses nothing.
+    for (QComboBox* list : {c_.cobPT, c_.cobSP})
+        connect(list, &QComboBox::currentIndexChanged, this, [this](int i) {
+            if (i >= 0) applyPortSettings();
+        });
+    for (int i = 0; i < 2; ++i)
+        connect(c_.opIR[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) opIR_Click(i);
+        });
+}
+
+void frmZ2P::applyPortSettings() { setCOM(*session_, *port_, c_.cobPT->currentText(), c_.cobSP->currentText()); }
+
+// The connection type presets the speed and the flow control.
+void frmZ2P::opIR_Click(int index) {
+    if (c_.cobSP->count() == 0) return;
+    const bool cable = index == 1;
+    c_.cobSP->setCurrentIndex(cable ? 8 : 13);
+    c_.cobSP->setEnabled(cable);
+    port_->setHandshaking(cable ? 1 : 0);
+}
+
+void frmZ2P::fillLists() {
+    const QSignalBlocker portBlocker(c_.cobPT), speedBlocker(c_.cobSP);  // filling chooses nothing
+    const QString portText = c_.cobPT->currentText(), speedText = c_.cobSP->currentText();
+    for (int n = 1; n <= 16; ++n) {
+        c_.cobPT->addItem(QStringLiteral("COM") + QString::number(n));
+        c_.cobPT->setItemData(n - 1, DeviceForPort(n, programFolder_), Qt::ToolTipRole);
+    }
+    c_.cobSP->addItems(kSpeeds);
+    // No entry is selected yet; the lists keep showing their design texts.
+    c_.cobPT->setCurrentIndex(-1);
+    c_.cobSP->setCurrentIndex(-1);
+    c_.cobPT->setEditText(portText);
+    c_.cobSP->setEditText(speedText);
+}
+
+void frmZ2P::Form_Load() {
+    fillLists();
+    btMSize_Click();
+    options_->setText(Option::txDF2, QStringLiteral("ZZyyyymmdd-hhnnss"));
+    LoadConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName);
+    session_->zDEF = WithFinalSeparator(options_->text(Option::txDF0));
+    setText(QStringLiteral("設定後、左のボタンで始めてください！"), false);
+    session_->zFMT = options_->text(Option::txYMD);
+    Timer1.setInterval(1000);
+    Timer1.stop();
+    Timer2.setInterval(200);
+    Timer2.stop();
+    if (options_->value(Option::ckPT) != 0) TogglePort(*link_);
+    config_.zVER = QStringLiteral("%1.%2").arg(PROJECT_VERSION_MAJOR).arg(PROJECT_VERSION_PATCH);
+    setWindowTitle(QStringLiteral("Fenmor   ") + config_.zVER);
+}
+
+void frmZ2P::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    CommError err;
+    if (port_->portOpen()) port_->setPortOpen(false, &err);
+    session_->nFR2.reset();
+    SaveConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName);
+}
+
+void frmZ2P::closeEvent(QCloseEvent* e) {
+    Form_Unload();
+    e->accept();
+}
+
+int frmZ2P::twips(int p) const { return PixelsToTwips(p, dpi_); }
+int frmZ2P::px(int t) const { return TwipsToPixels(t, dpi_); }
+
+QSize frmZ2P::outerSizeTwips() const {
+    const QRect outer = frameGeometry();
+    return {twips(outer.width()), twips(outer.height())};
+}
+
+void frmZ2P::setOuterSizeTwips(int width, int height) {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(px(width) - frame.width(), px(height) - frame.height());
+    Form_Resize();
+}
+
+void frmZ2P::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+// Only the tab area and the data list follow the window's size.
+void frmZ2P::Form_Resize() {
+    const QSize w = outerSizeTwips();
+    if (w.width() > kStandardWidth) {
+        c_.SSTab1->resize(px(w.width() - 105), c_.SSTab1->height());
+        c_.liD->resize(px(w.width() - 212), c_.liD->height());
+    } else {
+        c_.SSTab1->resize(px(7575), c_.SSTab1->height());
+        c_.liD->resize(px(7468), c_.liD->height());
+    }
+    c_.liD->update();
+    if (w.height() > 2385) {
+        c_.SSTab1->resize(c_.SSTab1->width(), px(w.height() - 1905));
+        c_.liD->resize(c_.liD->width(), px(w.height() - 2385));
+    }
+}
+
+void frmZ2P::btMSize_Click() {
+    setOuterSizeTwips(kStandardWidth, outerSizeTwips().height());
+    c_.SSTab1->resize(px(7575), c_.SSTab1->height());
+    c_.liD->resize(px(7425), c_.liD->height());
+    setOuterSizeTwips(kStandardWidth, kStandardHeight);
+    c_.SSTab1->resize(c_.SSTab1->width(), px(4575));
+    c_.liD->resize(c_.liD->width(), px(4020));
+}
+
+void frmZ2P::showPortState(bool open) {
+    c_.btSTA->setText(open ? QStringLiteral("ポートを閉じる (&R)") : QStringLiteral("受信待ち スタート (&R)"));
+    SetBackground(c_.laD, open ? QColor(0, 255, 0) : QColor(255, 0, 0));
+}
+
+void frmZ2P::setBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void frmZ2P::showDataPage() {
+    if (c_.SSTab1->currentIndex() != 0) c_.SSTab1->setCurrentIndex(0);
+}
+
+void frmZ2P::beep() { QApplication::beep(); }
+
+void frmZ2P::setText(const QString& text, bool repaintNow) {
+    c_.laB->setText(text);
+    if (repaintNow) c_.laB->repaint();
+}
+
+void frmZ2P::disableSpeedList() { c_.cobSP->setEnabled(false); }
+
+WindowPlacement frmZ2P::placement() const {
+    const QRect g = frameGeometry();
+    return {twips(g.top()), twips(g.height()), twips(g.left()), twips(g.width())};
+}
+
+void frmZ2P::place(const WindowPlacement& p) {
+    move(px(p.left), px(p.top));
+    setOuterSizeTwips(p.width, p.height);
+}
+
+}  // namespace fenmor
