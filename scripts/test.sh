@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Fenmor and runs every test: once as built for use, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds Fenmor and runs every test as built for use, then the data
+# path's tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -10,7 +10,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
 
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DFENMOR_SANITIZE=ON
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DFENMOR_SANITIZE=ON -DFENMOR_UI=OFF
 cmake --build build-sanitize -j2
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j2
