@@ -9,6 +9,7 @@
 #include <QFontInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -246,7 +247,9 @@ TEST_F(ControlsTest, GroupMembersCarryNameAndIndex) {
             EXPECT_FALSE(w->property("controlIndex").isValid());
         } else {
             EXPECT_EQ(w->property("controlName").toString(), name.left(cut));
-            EXPECT_EQ(w->property("controlIndex").toInt(), name.mid(cut + 1).toInt());
+            const QVariant index = w->property("controlIndex");
+            EXPECT_EQ(index.typeId(), QMetaType::Int);
+            EXPECT_EQ(index.toInt(), name.mid(cut + 1).toInt());
         }
     }
 }
@@ -325,8 +328,34 @@ TEST_F(ControlsTest, CaptionsFitTheirControls) {
         }
     }
     // A caption that fits is left in the window's font.
-    EXPECT_EQ(c_.laA[2]->font(), window_->font());
-    EXPECT_EQ(c_.ckPT->font(), window_->font());
+    for (QWidget* w : {static_cast<QWidget*>(c_.laA[2]), static_cast<QWidget*>(c_.ckPT)}) {
+        EXPECT_EQ(QFontMetrics(w->font()).horizontalAdvance(Q("速度ポート")),
+                  QFontMetrics(window_->font()).horizontalAdvance(Q("速度ポート")))
+            << w->objectName().toStdString();
+        EXPECT_FALSE(w->testAttribute(Qt::WA_SetFont)) << w->objectName().toStdString();
+    }
+}
+
+// The frame's line runs through the middle of its caption, not below it: the controls the
+// design puts just under a frame's top edge must lie inside the frame.
+TEST_F(ControlsTest, FrameLinesRunThroughTheirCaptions) {
+    show();
+    for (const char* name : {"Frame4", "Frame1", "Frame2_1", "Frame2_0", "Frame3"}) {
+        SCOPED_TRACE(name);
+        auto* frame = qobject_cast<QGroupBox*>(find(name));
+        ASSERT_NE(frame, nullptr);
+        const QImage image = frame->grab().toImage();
+        const QColor background = frame->palette().color(QPalette::Window);
+        const int x = image.width() - 6;  // right of the caption
+        int line = -1;
+        for (int y = 0; y < image.height() && line < 0; ++y) {
+            const QColor pixel = image.pixelColor(x * image.width() / frame->width(),
+                                                  y * image.height() / frame->height());
+            if (std::abs(pixel.lightness() - background.lightness()) > 24) line = y;
+        }
+        EXPECT_GE(line, 0);
+        EXPECT_LE(line, QFontMetrics(frame->font()).height() / 2 + 2);
+    }
 }
 
 TEST_F(ControlsTest, WindowClientSizeIsTheDesign) {
@@ -465,7 +494,8 @@ TEST_F(ControlsTest, FontsResolveToInstalledFaces) {
     EXPECT_EQ(window_->font().pointSizeF(), 9.0);
     for (QWidget* w : {static_cast<QWidget*>(c_.liD), static_cast<QWidget*>(c_.laB),
                        static_cast<QWidget*>(c_.btSTA), static_cast<QWidget*>(c_.ckHK)}) {
-        EXPECT_TRUE(QFontInfo(w->font()).family().contains(Q("Noto"))) << w->objectName().toStdString();
+        EXPECT_TRUE(QFontInfo(w->font()).family().contains(Q("Noto")))
+            << w->objectName().toStdString();
     }
     EXPECT_EQ(QFontInfo(c_.liD->font()).family(), Q("Noto Sans Mono CJK JP"));
     EXPECT_EQ(QFontInfo(c_.btSTA->font()).family(), Q("Noto Sans CJK JP"));
