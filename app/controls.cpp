@@ -52,6 +52,7 @@ using K = Kind;
 using H = Holder;
 
 // In creation order: a frame comes before the controls it holds and those laid over it.
+// clang-format off
 constexpr Row kRows[] = {
     // On the window.
     {"laA", 0, K::Label, "保存先", "保存ファイル名は自動付与または自分で指定できます。",
@@ -184,6 +185,7 @@ constexpr Row kRows[] = {
      "テキスト文書形式でなく、フィールドごとに区切って保存します。", 180, 795, 4005, 195, 59,
      H::Frame3},
 };
+// clang-format on
 
 // Drawn lines, from one end to the other; one pixel thick.
 struct LineRow {
@@ -208,9 +210,9 @@ struct Ref {
 
 // Check boxes ticked and option buttons selected in the design; opIR starts with none selected.
 constexpr Ref kOnByDesign[] = {
-    {"ckHK", kSingle}, {"ckSF", 0},  {"ckSF", 2},   {"ckPT", kSingle}, {"ckKUTO", kSingle},
-    {"ckHkana", kSingle}, {"ckCrc", kSingle}, {"ckDA", kSingle}, {"opF", 0}, {"opSEPA", 1},
-    {"opCSV", 0},
+    {"ckHK", kSingle},   {"ckSF", 0},          {"ckSF", 2},        {"ckPT", kSingle},
+    {"ckKUTO", kSingle}, {"ckHkana", kSingle}, {"ckCrc", kSingle}, {"ckDA", kSingle},
+    {"opF", 0},          {"opSEPA", 1},        {"opCSV", 0},
 };
 
 struct MaxLength {
@@ -218,9 +220,10 @@ struct MaxLength {
     int length;
 };
 
-constexpr MaxLength kMaxLengths[] = {{{"txCR", kSingle}, 3}, {{"txKAK", kSingle}, 8}, {{"txSEPA", 1}, 1}};
+constexpr MaxLength kMaxLengths[] = {
+    {{"txCR", kSingle}, 3}, {{"txKAK", kSingle}, 8}, {{"txSEPA", 1}, 1}};
 
-// The tab area: kTabArea's place on the window, the list's place on page 0, the pages' captions.
+// The tab area's place on the window, the list's place on page 0 and the pages' captions.
 struct Rect {
     int left, top, width, height;
 };
@@ -316,9 +319,12 @@ private:
 
     void buildTabArea() {
         auto* tabs = new TabArea(window_);
-        tabs->tabBar()->setStyle(new CompactTabsStyle);
-        tabs->tabBar()->style()->setParent(tabs->tabBar());
-        for (const char* caption : kPageCaptions) tabs->addTab(new QWidget, QString::fromUtf8(caption));
+        auto* tabStyle = new CompactTabsStyle;
+        tabStyle->setParent(tabs->tabBar());
+        tabs->tabBar()->setStyle(tabStyle);
+        for (const char* caption : kPageCaptions) {
+            tabs->addTab(new QWidget, QString::fromUtf8(caption));
+        }
         tabs->setGeometry(pixels(kTabArea.left, kTabArea.top, kTabArea.width, kTabArea.height, {}));
         name(tabs, "SSTab1", kSingle);
         tabs_ = tabs;
@@ -424,22 +430,21 @@ private:
             return;
         }
         QFont font = w->font();
-        const QFont designed = font;
         const auto fits = [&] {
             return QFontMetrics(font).size(Qt::TextShowMnemonic, caption).width() <=
                    w->width() - decoration;
         };
+        if (fits()) return;
         // Tighter first; smaller only for a caption that no spacing brings into its control.
-        for (double size = designed.pointSizeF(); size >= kSmallestPointSize; size -= 0.5) {
+        for (double size = font.pointSizeF(); size >= kSmallestPointSize; size -= 0.5) {
             font.setPointSizeF(size);
-            for (int spacing = 100; spacing >= kTightestSpacing; spacing -= 2) {
+            for (int spacing = 98; spacing >= kTightestSpacing; spacing -= 2) {
                 font.setLetterSpacing(QFont::PercentageSpacing, spacing);
-                if (fits()) {
-                    if (font != designed) w->setFont(font);
-                    return;
-                }
+                if (fits()) break;
             }
+            if (fits()) break;
         }
+        w->setFont(font);
     }
 
     void addLine(const LineRow& line) {
@@ -463,8 +468,12 @@ private:
     QWidget* find(const Ref& ref) const { return made_.value(ObjectName(ref.name, ref.index)); }
 
     void applyDesignValues() {
-        for (const Ref& ref : kOnByDesign) qobject_cast<QAbstractButton*>(find(ref))->setChecked(true);
-        for (const MaxLength& m : kMaxLengths) qobject_cast<QLineEdit*>(find(m.control))->setMaxLength(m.length);
+        for (const Ref& ref : kOnByDesign) {
+            qobject_cast<QAbstractButton*>(find(ref))->setChecked(true);
+        }
+        for (const MaxLength& m : kMaxLengths) {
+            qobject_cast<QLineEdit*>(find(m.control))->setMaxLength(m.length);
+        }
 
         QFont status(ProportionalFace());
         status.setPointSizeF(9.75);

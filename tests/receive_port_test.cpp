@@ -28,7 +28,9 @@ TEST(CommEventTexts, StatusForLineChangesErrorForTheRest) {
     };
     for (const Row& r : rows) {
         EXPECT_EQ(StatusTextOf(r.code), QString::fromUtf8(r.status)) << r.code;
-        if (*r.error) EXPECT_EQ(ErrorTextOf(r.code), QString::fromUtf8(r.error)) << r.code;
+        if (*r.error) {
+            EXPECT_EQ(ErrorTextOf(r.code), QString::fromUtf8(r.error)) << r.code;
+        }
     }
 }
 
