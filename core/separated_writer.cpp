@@ -31,6 +31,7 @@ void AbandonOutputFile(Session& s, const QString& errorText) {
     s.message(errorText, Buttons::Ok, Icon::Exclamation);
     if (s.nFR2) s.nFR2->close();
     s.nFR2.reset();
+    s.outputAbandoned = true;
 }
 
 void WriteSeparatedRecord(Session& s) {

@@ -51,6 +51,7 @@ struct Session {
     QString zDEF;
     QString zFME;
     std::unique_ptr<OutputFile> nFR2;  // the output file; empty while none is open
+    bool outputAbandoned = false;      // a write failed: no further output file this transfer
 
     // Raw data and documents.
     QString zBME;

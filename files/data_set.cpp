@@ -73,6 +73,9 @@ void BeginDataSet(Session& s) {
     s.fgCSV = letter == u'A' || letter == u'T' || letter == u'N' ||
               (!s.fgRTF && s.opt.ticked(Option::ckCSVD));
     if (s.nFR2) return;  // the transfer's output file is open: this data set goes into it
+    // After a failed write the rest of the transfer is shown, not written: a new file of the
+    // same name would empty what the failed one holds.
+    if (s.outputAbandoned) return;
     const QString extension =
         s.fgCSV ? QStringLiteral(".") + s.opt.text(Option::txKAK) : QStringLiteral(".txt");
     const QString prefix = s.opt.ticked(Option::ckSF2) ? s.zKINO : QString(letter);

@@ -142,7 +142,9 @@ TEST_F(ConfigFileTest, EndsOfTheFile) {
         EXPECT_EQ(LoadConfig(h, st, path()), r.result) << r.name;
         EXPECT_EQ(h.placed, r.result == LoadResult::Loaded) << r.name;
         EXPECT_EQ(h.messages_.shown.empty(), r.message.isEmpty()) << r.name;
-        if (!h.messages_.shown.empty()) EXPECT_EQ(h.messages_.shown[0].text, r.message) << r.name;
+        if (!h.messages_.shown.empty()) {
+            EXPECT_EQ(h.messages_.shown[0].text, r.message) << r.name;
+        }
         EXPECT_EQ(h.options_.value(Option::ckCrc), r.ckCrc) << r.name;
         EXPECT_EQ(h.options_.value(Option::ckHkana), 1) << r.name;
     }

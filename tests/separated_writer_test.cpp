@@ -1,8 +1,11 @@
 #include "core/separated_writer.h"
 
+#include <QDir>
+#include <QScopeGuard>
+
 #include <gtest/gtest.h>
 
-#include <QScopeGuard>
+#include "files/data_set.h"
 
 #include "tests/support/fakes.h"
 
@@ -141,6 +144,13 @@ TEST(WriteSeparatedRecord, FailedWriteReportsAndClosesButKeepsTheReceivedData) {
     WriteSeparatedRecord(s);  // later records are only listed
     EXPECT_EQ(h.messages.shown.size(), 1u);
     EXPECT_EQ(h.list.lines.size(), 1u);
+
+    // A later data set of the same transfer opens no new file that would replace this one.
+    s.DataRecord[1] = QStringLiteral("I");
+    s.DataRecord[7] = QStringLiteral("PRTY");
+    BeginDataSet(s);
+    EXPECT_EQ(s.nFR2, nullptr);
+    EXPECT_TRUE(QDir(h.folder).isEmpty());
 }
 
 }  // namespace
