@@ -115,12 +115,9 @@ TEST(WriteSeparatedRecord, WritesLinesWithCrLfInShiftJis) {
 }
 
 TEST(WriteSeparatedRecord, FailedWriteReportsAndClosesButKeepsTheReceivedData) {
-    const qsizetype threshold = OutputFile::flushThreshold;
-    OutputFile::flushThreshold = 0;
-    const auto restore = qScopeGuard([&] { OutputFile::flushThreshold = threshold; });
     Harness h;
     auto& s = h.session;
-    s.nFR2 = OutputFile::open(QStringLiteral("/dev/full"), nullptr);
+    const FullDeviceOutput full(s);
     ASSERT_TRUE(s.nFR2);
     s.nDD = 2;
     s.zDD[1] = "first";

@@ -74,6 +74,21 @@ struct Harness {
     Session session;
 };
 
+// An output file on a full device that fails at its first write, for as long as it lives.
+class FullDeviceOutput {
+public:
+    explicit FullDeviceOutput(Session& s) : threshold_(OutputFile::flushThreshold) {
+        OutputFile::flushThreshold = 0;
+        s.nFR2 = OutputFile::open(QStringLiteral("/dev/full"), nullptr);
+    }
+    ~FullDeviceOutput() { OutputFile::flushThreshold = threshold_; }
+    FullDeviceOutput(const FullDeviceOutput&) = delete;
+    FullDeviceOutput& operator=(const FullDeviceOutput&) = delete;
+
+private:
+    qsizetype threshold_;
+};
+
 // Text to the Shift-JIS bytes the PDA would send.
 QByteArray Sjis(const QString& text);
 // The whole content of a file, or empty.
