@@ -2,6 +2,7 @@
 
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include <algorithm>
@@ -9,7 +10,22 @@
 namespace fenmor {
 namespace {
 constexpr int kFramePeriodMs = 40;
-}
+
+// Every line is as wide as the scroll extent, so the view's scroll range is that extent.
+class ExtentDelegate final : public QStyledItemDelegate {
+public:
+    ExtentDelegate(int extent, QObject* parent) : QStyledItemDelegate(parent), extent_(extent) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        s.setWidth(extent_);
+        return s;
+    }
+
+private:
+    int extent_;
+};
+
+}  // namespace
 
 DataListView::DataListView(QListView* view) : QAbstractListModel(view), view_(view) {
     view_->setModel(this);
@@ -57,6 +73,20 @@ void DataListView::showLast() {
     const QModelIndex last = index(rowCount() - 1);
     view_->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
     view_->scrollTo(last);
+}
+
+void DataListView::takeFocus() { view_->setFocus(); }
+
+void DataListView::setHorizontalExtent(int pixels) {
+    QAbstractItemDelegate* old = view_->itemDelegate();
+    view_->setItemDelegate(new ExtentDelegate(pixels, view_));
+    if (old && old->parent() == view_) old->deleteLater();
+}
+
+void DataListView::selectFirst() {
+    if (lines_.empty()) return;
+    view_->setCurrentIndex(index(0));
+    view_->scrollTo(index(0));
 }
 
 std::vector<int> DataListView::selectedRows() const {

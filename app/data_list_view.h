@@ -23,6 +23,12 @@ public:
 
     void clear() override;
     void append(const QString& line) override;
+    void takeFocus() override;
+
+    // The width in pixels the lines can be scrolled across, whatever their length.
+    void setHorizontalExtent(int pixels);
+    // Makes the first line current and selected, bringing the top into view.
+    void selectFirst();
 
     [[nodiscard]] const std::vector<QString>& lines() const { return lines_; }
     // The selected lines in list order.

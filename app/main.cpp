@@ -5,6 +5,7 @@
 #include <QTranslator>
 
 #include "app/main_window.h"
+#include "app/shutdown_signals.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -15,7 +16,9 @@ int main(int argc, char** argv) {
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtBase);
     fenmor::frmZ2P window(QCoreApplication::applicationDirPath());
+    fenmor::CloseOnShutdownSignals(&window);
     window.Form_Load();
+    if (window.unloaded()) return 0;  // ended while start-up showed a message
     window.show();
     return QApplication::exec();
 }

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -13,7 +15,12 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include "app/entry_validators.h"
+#include "app/file_dialog_service.h"
+#include "app/help_document.h"
 #include "app/message_box_service.h"
+#include "app/system_printer.h"
+#include "core/char_conversions.h"
 #include "core/received_buffer.h"
 #include "files/data_set.h"
 #include "serial/com_names.h"
@@ -50,6 +57,12 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     list_ = new DataListView(c_.liD);
     session_ = std::make_unique<Session>(*options_, *messages_, *list_, static_cast<StatusLabel&>(*this));
     session_->endProgram = [this] { close(); };
+    interlocks_ = std::make_unique<OptionInterlocks>(c_, *session_);
+    ownDialog_ = std::make_unique<FileDialogService>(this);
+    dialog_ = ownDialog_.get();
+    ownPrinter_ = std::make_unique<SystemPrinter>([this] { return session_->zDEF; }, [this] { return session_->now(); });
+    printer_ = ownPrinter_.get();
+    InstallEntryValidators(c_);
     port_ = std::make_unique<CommPort>(programFolder, pinPollMs);
     link_ = std::make_unique<SerialLink>(SerialLink{*session_, *port_, Timer1, Timer2, *this});
     Timer1.setInterval(1000);
@@ -65,6 +78,20 @@ void frmZ2P::connectControls() {
     connect(c_.btMSize, &QPushButton::clicked, this, &frmZ2P::btMSize_Click);
     connect(c_.btOPS, &QPushButton::clicked, this,
             [this] { SaveConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName); });
+    connect(c_.btOPEN, &QPushButton::clicked, this, [this] { btOPEN_Click(*session_, *dialog_); });
+    connect(c_.btCOPY, &QPushButton::clicked, this, &frmZ2P::btCOPY_Click);
+    connect(c_.btLP, &QPushButton::clicked, this, &frmZ2P::btLP_Click);
+    connect(c_.btHELP, &QPushButton::clicked, this, &frmZ2P::btHELP_Click);
+    connect(c_.ckCSVD, &QCheckBox::stateChanged, this, [this] { interlocks_->ckCSVD_Click(); });
+    const auto onSelect = [this](const auto& group, void (OptionInterlocks::*handler)(int)) {
+        for (int i = 0; i < static_cast<int>(group.size()); ++i)
+            connect(group[static_cast<size_t>(i)], &QRadioButton::toggled, this, [this, handler, i](bool on) {
+                if (on) (interlocks_.get()->*handler)(i);
+            });
+    };
+    onSelect(c_.opCSV, &OptionInterlocks::opCSV_Click);
+    onSelect(c_.opF, &OptionInterlocks::opF_Click);
+    onSelect(c_.opSEPA, &OptionInterlocks::opSEPA_Click);
     connect(port_.get(), &CommPort::OnComm, this, [this] { OnCommEvent(*link_); });
     connect(port_.get(), &CommPort::portLost, this, [this] { PortLost(*link_); });
     connect(&Timer1, &QTimer::timeout, this, [this] { EndOfTransferTick(*link_); });
@@ -106,7 +133,18 @@ void frmZ2P::fillLists() {
     c_.cobSP->setEditText(speedText);
 }
 
+// Lines of up to about 100 characters can be scrolled into view: 100 spaces measured in the
+// list's face at the window's size. (The window's own font stays as it is, because here the
+// controls would inherit it.)
+void frmZ2P::setListExtent() {
+    QFont measure = font();
+    measure.setFamily(c_.liD->font().family());
+    list_->setHorizontalExtent(QFontMetrics(measure).horizontalAdvance(QString(100, u' ')));
+    update();
+}
+
 void frmZ2P::Form_Load() {
+    setListExtent();
     fillLists();
     btMSize_Click();
     options_->setText(Option::txDF2, QStringLiteral("ZZyyyymmdd-hhnnss"));
@@ -119,8 +157,36 @@ void frmZ2P::Form_Load() {
     Timer2.setInterval(200);
     Timer2.stop();
     if (options_->value(Option::ckPT) != 0) TogglePort(*link_);
+    (void)KanaTable();
     config_.zVER = QStringLiteral("%1.%2").arg(PROJECT_VERSION_MAJOR).arg(PROJECT_VERSION_PATCH);
     setWindowTitle(QStringLiteral("Fenmor   ") + config_.zVER);
+}
+
+void frmZ2P::btCOPY_Click() {
+    c_.btCOPY->hide();
+    const QString text = CopyText(list_->lines(), list_->selectedRows());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+    c_.btCOPY->show();
+}
+
+void frmZ2P::btLP_Click() {
+    c_.SSTab1->setCurrentIndex(0);
+    const std::optional<QStringList> lines = LinesToPrint(*session_, list_->lines(), list_->selectedRows());
+    if (!lines) return;
+    c_.btLP->hide();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const PrintResult result = printer_->print(*lines);
+    QApplication::restoreOverrideCursor();
+    c_.btLP->show();
+    ReportPrintResult(*session_, result);
+}
+
+void frmZ2P::btHELP_Click() {
+    c_.SSTab1->setCurrentIndex(0);
+    ShowHelpDocument(*session_, programFolder_);
+    list_->selectFirst();
 }
 
 void frmZ2P::Form_Unload() {
@@ -211,12 +277,16 @@ void frmZ2P::disableSpeedList() { c_.cobSP->setEnabled(false); }
 
 WindowPlacement frmZ2P::placement() const {
     const QRect g = frameGeometry();
+    if (placed_ && pos() == placedPos_ && size() == placedClient_) return *placed_;
     return {twips(g.top()), twips(g.height()), twips(g.left()), twips(g.width())};
 }
 
 void frmZ2P::place(const WindowPlacement& p) {
     move(px(p.left), px(p.top));
     setOuterSizeTwips(p.width, p.height);
+    placed_ = p;
+    placedPos_ = pos();
+    placedClient_ = size();
 }
 
 }  // namespace fenmor

@@ -6,12 +6,16 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 #include "app/config_file.h"
 #include "app/controls.h"
+#include "app/copy_print.h"
 #include "app/data_list_view.h"
+#include "app/option_interlocks.h"
 #include "app/window_options.h"
 #include "core/session.h"
+#include "files/output_file_selection.h"
 #include "serial/comm_port.h"
 #include "serial/receive_port.h"
 
@@ -32,8 +36,16 @@ public:
     [[nodiscard]] DataListView& dataList() { return *list_; }
     [[nodiscard]] double dpi() const { return dpi_; }
 
+    // The file dialog and the printer to use instead of the platform's (tests answer them).
+    void setFileDialog(FileDialog* dialog) { dialog_ = dialog; }
+    void setPrinter(Printer* printer) { printer_ = printer; }
+
     void Form_Load();
+    [[nodiscard]] bool unloaded() const { return unloaded_; }
     void btMSize_Click();
+    void btCOPY_Click();
+    void btLP_Click();
+    void btHELP_Click();
     // The window's outer size in twips (frame included).
     [[nodiscard]] QSize outerSizeTwips() const;
     void setOuterSizeTwips(int width, int height);
@@ -45,6 +57,7 @@ protected:
 private:
     void connectControls();
     void fillLists();
+    void setListExtent();
     void Form_Resize();
     void Form_Unload();
     void applyPortSettings();
@@ -64,6 +77,7 @@ private:
     MessageService& messages() override { return *messages_; }
     QString programFolder() const override { return programFolder_; }
     void disableSpeedList() override;
+    void runOpFHandler(int index) override { interlocks_->opF_Click(index); }
     WindowPlacement placement() const override;
     void place(const WindowPlacement& p) override;
 
@@ -77,9 +91,20 @@ private:
     std::unique_ptr<WindowOptions> options_;
     DataListView* list_ = nullptr;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<OptionInterlocks> interlocks_;
+    std::unique_ptr<FileDialog> ownDialog_;
+    FileDialog* dialog_ = nullptr;
+    std::unique_ptr<Printer> ownPrinter_;
+    Printer* printer_ = nullptr;
     std::unique_ptr<CommPort> port_;
     std::unique_ptr<SerialLink> link_;
     ConfigState config_;
+    // The placement read from the file, and the position and client size it gave: saved back
+    // as it stood while the window keeps them, so that twips finer than a pixel are not rounded
+    // away and a frame the window manager adds later does not grow the stored size.
+    std::optional<WindowPlacement> placed_;
+    QPoint placedPos_;
+    QSize placedClient_;
     bool busy_ = false;
     bool unloaded_ = false;
 };

@@ -29,6 +29,7 @@ public:
     virtual void clear() = 0;
     // Appends a line, makes it the current line and shows it.
     virtual void append(const QString& line) = 0;
+    virtual void takeFocus() {}
 };
 
 class StatusLabel {

@@ -1,7 +1,4 @@
 // The window end to end: a pseudo-terminal mapped as COM4 stands in for the PDA's cable.
-#include <pty.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -21,42 +18,10 @@
 
 #include "app/main_window.h"
 #include "tests/support/fakes.h"
+#include "tests/support/window_support.h"
 
 namespace fenmor::test {
 namespace {
-
-// The far end of the cable.
-class FarEnd {
-public:
-    FarEnd() { EXPECT_EQ(openpty(&master_, &slave_, name_, nullptr, nullptr), 0); }
-    ~FarEnd() {
-        closeMaster();
-        if (slave_ >= 0) ::close(slave_);
-    }
-    QString device() const { return QString::fromLocal8Bit(name_); }
-    void send(const QByteArray& bytes) const {
-        EXPECT_EQ(::write(master_, bytes.constData(), bytes.size()), bytes.size());
-    }
-    void closeMaster() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
-
-private:
-    int master_ = -1, slave_ = -1;
-    char name_[128] = {};
-};
-
-// Processes events until done() holds or the time is up.
-template <typename F>
-bool WaitFor(F done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-void Pause(int ms) { WaitFor([] { return false; }, ms); }
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -82,14 +47,6 @@ protected:
     RecordingMessages messages;
     std::unique_ptr<frmZ2P> window;
 };
-
-QByteArray ActionList(int from, int count) {
-    QString text;
-    if (from == 0) text = QStringLiteral("\"I\",\"\",\"\",\"\",\"\",\"PRTY\"\r\n");
-    for (int i = from; i < from + count; ++i)
-        text += QStringLiteral("\"D\",\"\",\"項目%1\",\"ﾒﾓ\",\"\",\"\",\"\",\"済\"\r\n").arg(i);
-    return Sjis(text);
-}
 
 QByteArray ExpectedCsv(int count) {
     QString text;
@@ -203,10 +160,3 @@ TEST_F(WindowTest, ResizeRuleMovesOnlyTheTabAreaAndTheList) {
 
 }  // namespace
 }  // namespace fenmor::test
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,0 +1,66 @@
+#include "app/entry_validators.h"
+
+#include <QLineEdit>
+#include <QToolTip>
+#include <QValidator>
+
+#include "app/controls.h"
+#include "core/sjis.h"
+#include "core/text_util.h"
+
+namespace fenmor {
+namespace {
+
+bool Encodable(const QString& text) {
+    for (QChar c : text)
+        if (c != u'?' && sjis::CodeOf(c) == '?') return false;
+    return true;
+}
+
+class StoredTextValidator final : public QValidator {
+public:
+    StoredTextValidator(QLineEdit* box, bool quoted) : QValidator(box), box_(box), quoted_(quoted) {}
+
+    State validate(QString& input, int&) const override {
+        const QString problem = quoted_ ? QuotedTextProblem(input) : UnquotedTextProblem(input);
+        if (problem.isEmpty()) return Acceptable;
+        // Trailing spaces are fine while typing on: "a b" passes through "a ".
+        const QString trimmed = TrimRightSpaces(input);
+        if (!quoted_ && !trimmed.isEmpty() && UnquotedTextProblem(trimmed).isEmpty()) return Intermediate;
+        QToolTip::showText(box_->mapToGlobal(QPoint(0, box_->height())), problem, box_);
+        return Invalid;
+    }
+    void fixup(QString& input) const override {
+        if (!quoted_) input = TrimRightSpaces(input);
+    }
+
+private:
+    QLineEdit* box_;
+    bool quoted_;
+};
+
+}  // namespace
+
+QString QuotedTextProblem(const QString& text) {
+    if (text.contains(u'"')) return QStringLiteral("「\"」は使えません。");
+    if (!Encodable(text)) return QStringLiteral("この文字は保存できません。");
+    return {};
+}
+
+QString UnquotedTextProblem(const QString& text) {
+    if (text.contains(u',')) return QStringLiteral("「,」は使えません。");
+    if (text.startsWith(u' ')) return QStringLiteral("先頭に空白は入れられません。");
+    if (text.endsWith(u' ')) return QStringLiteral("末尾に空白は入れられません。");
+    if (text.startsWith(u'"')) return QStringLiteral("先頭に「\"」は入れられません。");
+    if (!Encodable(text)) return QStringLiteral("この文字は保存できません。");
+    return {};
+}
+
+void InstallEntryValidators(const Controls& c) {
+    for (QLineEdit* box : {c.txDF[0], c.txDF[1], c.txDF[2], c.txCR, c.txKAK, c.txYMD, c.txSEPA[0], c.txSEPA[1],
+                           c.txSEPA[2], c.txSEPA[3]})
+        box->setValidator(new StoredTextValidator(box, true));
+    c.txYMD2->setValidator(new StoredTextValidator(c.txYMD2, false));
+}
+
+}  // namespace fenmor
