@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -211,6 +212,18 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(ReadFile(path()), before);
     EXPECT_EQ(host.messages_.shown.back().text, QStringLiteral("書き込みエラー"));
     EXPECT_EQ(host.messages_.shown.back().title, QStringLiteral("エラー"));
+}
+
+TEST_F(ConfigFileTest, ReadOnlyFolderKeepsTheOldFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    ASSERT_EQ(LoadConfig(host, state, path()), LoadResult::Created);
+    const QByteArray before = ReadFile(path());
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    host.options_.setValue(Option::ckDA, 0);
+    EXPECT_FALSE(SaveConfig(host, state, path()));
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(ReadFile(path()), before);
+    EXPECT_EQ(host.messages_.shown.back().text, QStringLiteral("書き込みエラー"));
 }
 
 }  // namespace
