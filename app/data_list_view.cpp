@@ -61,9 +61,9 @@ void DataListView::append(const QString& line) {
     }
     if (!showPending_) {
         showPending_ = true;
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(0, this, [this, generation = showGeneration_] {
             showPending_ = false;
-            showLast();
+            if (generation == showGeneration_) showLast();
         });
     }
 }
@@ -84,6 +84,7 @@ void DataListView::setHorizontalExtent(int pixels) {
 }
 
 void DataListView::selectFirst() {
+    ++showGeneration_;
     if (lines_.empty()) return;
     view_->setCurrentIndex(index(0));
     view_->scrollTo(index(0));

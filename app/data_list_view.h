@@ -41,6 +41,7 @@ private:
     std::vector<QString> lines_;
     QElapsedTimer sinceRepaint_;
     bool showPending_ = false;
+    int showGeneration_ = 0;  // a newer choice of the current line cancels a pending showLast
 };
 
 }  // namespace fenmor

@@ -144,12 +144,20 @@ TEST_F(CopyPrintTest, HelpShowsTheDocumentFromItsTop) {
     fill(3);
     QFile doc(folder.path() + "/Fenmor.txt");
     ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
-    doc.write(Sjis("Fenmor の使い方\r\n\r\n接続\r\n"));
+    QString text = QStringLiteral("Fenmor の使い方\r\n\r\n接続\r\n");
+    for (int i = 0; i < 200; ++i) text += QStringLiteral("説明 %1\r\n").arg(i);
+    doc.write(Sjis(text));
     doc.close();
+    window->show();
     c().SSTab1->setCurrentIndex(1);
     c().btHELP->click();
-    EXPECT_EQ(window->dataList().lines(), (std::vector<QString>{"Fenmor の使い方", "", "接続"}));
+    const std::vector<QString>& shown = window->dataList().lines();
+    ASSERT_EQ(shown.size(), 203u);
+    EXPECT_EQ(std::vector<QString>(shown.begin(), shown.begin() + 3), (std::vector<QString>{"Fenmor の使い方", "", "接続"}));
+    EXPECT_EQ(shown.back(), QStringLiteral("説明 199"));
+    QApplication::processEvents();  // nothing queued by the appends moves the list to its end
     EXPECT_EQ(c().liD->currentIndex().row(), 0);
+    EXPECT_EQ(c().liD->indexAt(QPoint(2, 2)).row(), 0);
     EXPECT_EQ(c().SSTab1->currentIndex(), 0);
     EXPECT_TRUE(messages.shown.empty());
 
