@@ -212,9 +212,24 @@ QSize frmZ2P::outerSizeTwips() const {
 }
 
 void frmZ2P::setOuterSizeTwips(int width, int height) {
+    requestedOuter_ = QSize(width, height);
     const QSize frame = frameGeometry().size() - geometry().size();
     resize(px(width) - frame.width(), px(height) - frame.height());
     Form_Resize();
+}
+
+void frmZ2P::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (shown_) return;
+    shown_ = true;
+    QTimer::singleShot(100, this, &frmZ2P::takeFrameIntoOuterSize);
+}
+
+void frmZ2P::takeFrameIntoOuterSize() {
+    if (requestedOuter_.isEmpty() || frameGeometry().size() == size()) return;
+    const bool asPlaced = placed_ && pos() == placedPos_ && size() == placedClient_;
+    setOuterSizeTwips(requestedOuter_.width(), requestedOuter_.height());
+    if (asPlaced) placedClient_ = size();
 }
 
 void frmZ2P::resizeEvent(QResizeEvent* e) {

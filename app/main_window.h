@@ -52,6 +52,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
@@ -59,6 +60,7 @@ private:
     void fillLists();
     void setListExtent();
     void Form_Resize();
+    void takeFrameIntoOuterSize();
     void Form_Unload();
     void applyPortSettings();
     void opIR_Click(int index);
@@ -105,6 +107,10 @@ private:
     std::optional<WindowPlacement> placed_;
     QPoint placedPos_;
     QSize placedClient_;
+    // The outer size last asked for, in twips: asked again once the window manager's frame
+    // is known, which it is only after the window is first shown.
+    QSize requestedOuter_;
+    bool shown_ = false;
     bool busy_ = false;
     bool unloaded_ = false;
 };
