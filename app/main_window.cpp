@@ -157,7 +157,7 @@ void frmZ2P::Form_Load() {
     Timer2.setInterval(200);
     Timer2.stop();
     if (options_->value(Option::ckPT) != 0) TogglePort(*link_);
-    (void)KanaTable();
+    (void)KanaTable();  // built now rather than in the first transfer
     config_.zVER = QStringLiteral("%1.%2").arg(PROJECT_VERSION_MAJOR).arg(PROJECT_VERSION_PATCH);
     setWindowTitle(QStringLiteral("Fenmor   ") + config_.zVER);
 }
