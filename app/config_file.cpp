@@ -109,7 +109,7 @@ void ReadOptions(ConfigHost& host, ConfigState& st, FieldReader& r) {
     QString folder = r.field();
     const QString dataName = r.field();
     const QString rawName = r.field();
-    if (folder.isEmpty() || folder == QDir::separator()) folder = host.programFolder();
+    if (folder.isEmpty() || folder == QDir::separator()) folder = host.firstStartOutputFolder();
     st.zDEF = folder;
     o.setText(Option::txDF0, folder);
     o.setText(Option::txDF1, dataName);
@@ -202,12 +202,13 @@ QByteArray ConfigText(OptionSet& o, const ConfigState& st) {
     return f;
 }
 
-LoadResult CreateConfig(ConfigHost& host, ConfigState& st, const QString& path) {
+LoadResult CreateConfig(ConfigHost& host, ConfigState& st, const QString* path) {
     OptionSet& o = host.options();
     st.zTIT = kConfigTitle;
-    st.zDEF = host.programFolder();
+    st.zDEF = host.firstStartOutputFolder();
     o.setText(Option::txDF0, st.zDEF);
-    SaveConfig(host, st, path);
+    if (path) SaveConfig(host, st, *path);
+    else o.setText(Option::txDF0, st.zDEF = WithFinalSeparator(st.zDEF));
     o.setValue(Option::cobPT, 3);
     o.setValue(Option::cobSP, 13);
     host.disableSpeedList();
@@ -225,7 +226,7 @@ LoadResult LoadConfig(ConfigHost& host, ConfigState& st, const QString& path) {
             Buttons::Ok, Icon::None, QStringLiteral("ファイルエラー"));
         return LoadResult::Failed;
     }
-    if (!info.exists()) return CreateConfig(host, st, path);
+    if (!info.exists()) return CreateConfig(host, st, &path);
     QFile file(path);
     try {
         if (!file.open(QIODevice::ReadOnly))
@@ -248,6 +249,8 @@ LoadResult LoadConfig(ConfigHost& host, ConfigState& st, const QString& path) {
     host.options().setText(Option::txDF0, st.zDEF);
     return LoadResult::Loaded;
 }
+
+LoadResult StartWithoutConfig(ConfigHost& host, ConfigState& st) { return CreateConfig(host, st, nullptr); }
 
 bool SaveConfig(ConfigHost& host, ConfigState& st, const QString& path) {
     OptionSet& o = host.options();

@@ -22,6 +22,9 @@ public:
     virtual OptionSet& options() = 0;
     virtual MessageService& messages() = 0;
     [[nodiscard]] virtual QString programFolder() const = 0;
+    // The output folder of a first start, and of a file whose folder line is empty: the program's
+    // folder for a copy started from a folder of its own.
+    [[nodiscard]] virtual QString firstStartOutputFolder() const { return programFolder(); }
     // opF's change handler, which loading runs once whatever the value.
     virtual void runOpFHandler(int /*index*/) {}
     virtual void disableSpeedList() {}
@@ -40,5 +43,8 @@ enum class LoadResult { Loaded, Created, Failed };
 
 LoadResult LoadConfig(ConfigHost& host, ConfigState& state, const QString& path);
 bool SaveConfig(ConfigHost& host, ConfigState& state, const QString& path);
+// The options of a first start, as LoadConfig sets them when no file exists, without a file:
+// for a configuration folder that cannot be written.
+LoadResult StartWithoutConfig(ConfigHost& host, ConfigState& state);
 
 }  // namespace fenmor

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,7 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
       dpi_(QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->logicalDotsPerInch() : 96),
       c_(BuildControls(this, dpi_)) {
     setObjectName(QStringLiteral("frmZ2P"));
+    locations_ = PortableLocations(programFolder);
     if (!messages) {
         ownMessages_ = std::make_unique<MessageBoxService>(this);
         messages = ownMessages_.get();
@@ -77,7 +79,7 @@ void frmZ2P::connectControls() {
     connect(c_.btEND, &QPushButton::clicked, this, &QWidget::close);
     connect(c_.btMSize, &QPushButton::clicked, this, &frmZ2P::btMSize_Click);
     connect(c_.btOPS, &QPushButton::clicked, this,
-            [this] { SaveConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName); });
+            [this] { saveOptions(true); });
     connect(c_.btOPEN, &QPushButton::clicked, this, [this] { btOPEN_Click(*session_, *dialog_); });
     connect(c_.btCOPY, &QPushButton::clicked, this, &frmZ2P::btCOPY_Click);
     connect(c_.btLP, &QPushButton::clicked, this, &frmZ2P::btLP_Click);
@@ -143,12 +145,35 @@ void frmZ2P::setListExtent() {
     update();
 }
 
+void frmZ2P::useLocations(const AppLocations& where, const QString& configProblem) {
+    locations_ = where;
+    configProblem_ = configProblem;
+}
+
+// With a configuration folder that cannot be written, a file already there is still read;
+// otherwise the options of a first start are taken without a file.
+void frmZ2P::loadOptions() {
+    const QString path = programFolder_ + QDir::separator() + kConfigFileName;
+    if (configProblem_.isEmpty() || (!programFolder_.isEmpty() && QFileInfo(path).isFile()))
+        LoadConfig(*this, config_, path);
+    else
+        StartWithoutConfig(*this, config_);
+}
+
+// The end of the program does not repeat the start's notice that the options cannot be saved.
+void frmZ2P::saveOptions(bool byButton) {
+    if (configProblem_.isEmpty())
+        SaveConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName);
+    else if (byButton)
+        config_.Ret = messages_->show(configProblem_, Buttons::Ok, Icon::Exclamation, QStringLiteral("エラー"));
+}
+
 void frmZ2P::Form_Load() {
     setListExtent();
     fillLists();
     btMSize_Click();
     options_->setText(Option::txDF2, QStringLiteral("ZZyyyymmdd-hhnnss"));
-    LoadConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName);
+    loadOptions();
     session_->zDEF = WithFinalSeparator(options_->text(Option::txDF0));
     setText(QStringLiteral("設定後、左のボタンで始めてください！"), false);
     session_->zFMT = options_->text(Option::txYMD);
@@ -185,7 +210,7 @@ void frmZ2P::btLP_Click() {
 
 void frmZ2P::btHELP_Click() {
     c_.SSTab1->setCurrentIndex(0);
-    ShowHelpDocument(*session_, programFolder_);
+    ShowHelpDocument(*session_, locations_.helpFolder);
     list_->selectFirst();
 }
 
@@ -195,7 +220,7 @@ void frmZ2P::Form_Unload() {
     CommError err;
     if (port_->portOpen()) port_->setPortOpen(false, &err);
     session_->nFR2.reset();
-    SaveConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName);
+    saveOptions(false);
 }
 
 void frmZ2P::closeEvent(QCloseEvent* e) {

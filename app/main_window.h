@@ -16,6 +16,7 @@
 #include "app/window_options.h"
 #include "core/session.h"
 #include "files/output_file_selection.h"
+#include "locations/app_locations.h"
 #include "serial/comm_port.h"
 #include "serial/receive_port.h"
 
@@ -40,6 +41,9 @@ public:
     void setFileDialog(FileDialog* dialog) { dialog_ = dialog; }
     void setPrinter(Printer* printer) { printer_ = printer; }
 
+    // Where the help and a first start's output folder are (the program's folder until this is
+    // called), and why the options cannot be saved (empty: they can).
+    void useLocations(const AppLocations& where, const QString& configProblem = {});
     void Form_Load();
     [[nodiscard]] bool unloaded() const { return unloaded_; }
     void btMSize_Click();
@@ -63,6 +67,8 @@ private:
     void takeFrameIntoOuterSize();
     void Form_Unload();
     void applyPortSettings();
+    void loadOptions();
+    void saveOptions(bool byButton);
     void opIR_Click(int index);
     [[nodiscard]] int twips(int px) const;
     [[nodiscard]] int px(int twips) const;
@@ -78,12 +84,15 @@ private:
     OptionSet& options() override { return *options_; }
     MessageService& messages() override { return *messages_; }
     QString programFolder() const override { return programFolder_; }
+    QString firstStartOutputFolder() const override { return locations_.outputFolder; }
     void disableSpeedList() override;
     void runOpFHandler(int index) override { interlocks_->opF_Click(index); }
     WindowPlacement placement() const override;
     void place(const WindowPlacement& p) override;
 
     QString programFolder_;
+    AppLocations locations_;
+    QString configProblem_;
     double dpi_;
     Controls c_;
     QTimer Timer1;

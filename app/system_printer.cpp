@@ -8,6 +8,7 @@
 #include <QPrinterInfo>
 
 #include "app/controls.h"
+#include "locations/first_save_folder.h"
 
 namespace fenmor {
 namespace {
@@ -37,6 +38,7 @@ PrintResult SystemPrinter::print(const QStringList& lines) {
     const QPrinterInfo installed = QPrinterInfo::defaultPrinter();
     if (pdfOnly_ || installed.isNull()) {
         result.pdfFile = NewPdfName(pdfFolder_(), now_());
+        (void)PrepareFolderOf(result.pdfFile, nullptr);  // a failure shows when the file is begun
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(result.pdfFile);
         printer.setPageMargins(kPdfMargins, QPageLayout::Millimeter);

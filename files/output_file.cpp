@@ -4,6 +4,7 @@
 
 #include "core/sjis.h"
 #include "files/file_errors.h"
+#include "locations/first_save_folder.h"
 
 namespace fenmor {
 
@@ -12,6 +13,10 @@ std::unique_ptr<OutputFile> OutputFile::open(const QString& path, QString* error
     std::unique_ptr<OutputFile> f(new OutputFile(path));
     QIODevice::OpenMode flags = QIODevice::WriteOnly | QIODevice::Unbuffered;
     flags |= mode == Mode::NewOnly ? QIODevice::NewOnly : QIODevice::Truncate;
+    if (const int e = PrepareFolderOf(path, error)) {
+        if (systemError) *systemError = e;
+        return nullptr;
+    }
     errno = 0;
     if (path.isEmpty() || !f->file_.open(flags)) {
         const int e = errno ? errno : ENOENT;

@@ -14,8 +14,11 @@ struct AppLocations {
     QString helpFolder;       // "Fenmor.txt"
 };
 
-// The locations for a program whose executable lies in executableFolder.
+// The locations for a program whose executable lies in executableFolder. An installed copy
+// whose user has no known home folder (HOME not set) gets empty per-user folders.
 [[nodiscard]] AppLocations ResolveLocations(const QString& executableFolder);
+// Everything in one folder, as a copy started from a folder of its own keeps it.
+[[nodiscard]] AppLocations PortableLocations(const QString& folder);
 
 // The second settings file beside "Fenmor.CFG": what the 32 lines have no place for (INI, UTF-8).
 inline const QString kExtraSettingsFileName = QStringLiteral("Fenmor.ini");

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "app/config_file.h"
@@ -13,6 +14,7 @@
 #include "core/received_buffer.h"
 #include "core/session.h"
 #include "files/data_set.h"
+#include "locations/app_locations.h"
 
 namespace {
 
@@ -56,15 +58,23 @@ public:
 
 class ToolConfigHost final : public ConfigHost {
 public:
-    ToolConfigHost(OptionSet& o, MessageService& m) : o_(o), m_(m) {}
+    ToolConfigHost(OptionSet& o, MessageService& m, QString output) : o_(o), m_(m), output_(std::move(output)) {}
     OptionSet& options() override { return o_; }
     MessageService& messages() override { return m_; }
     QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
+    QString firstStartOutputFolder() const override { return output_; }
 
 private:
     OptionSet& o_;
     MessageService& m_;
+    QString output_;
 };
+
+// An installed copy writes into the current folder; one run from its build folder beside itself.
+QString DefaultOutputFolder() {
+    if (ResolveLocations(QCoreApplication::applicationDirPath()).installed) return QDir::currentPath();
+    return QCoreApplication::applicationDirPath();
+}
 
 int UsageError(const QString& text) {
     WriteUtf8(stderr, QStringLiteral("fenmor-convert: ") + text + u'\n');
@@ -76,12 +86,14 @@ int UsageError(const QString& text) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("fenmor-convert"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(FENMOR_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts captured transfers into the files Fenmor writes for them."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption config("config", "Options from this Fenmor.CFG file.", "FILE");
-    const QCommandLineOption out("out", "Output folder (txDF(0)).", "DIR");
+    const QCommandLineOption out("out", "Output folder (txDF(0)). Default: the current folder; beside the program when it runs from its build folder.", "DIR");
     const QCommandLineOption now("now", "Clock for data-set starts: \"YYYY-MM-DD hh:mm:ss\".", "TIME");
     const QCommandLineOption block("block", "Bytes per receive event (default 512).", "N", "512");
     const QCommandLineOption list("list", "Print every line shown in the data list.");
@@ -90,6 +102,10 @@ int main(int argc, char** argv) {
     if (!parser.parse(QCoreApplication::arguments())) return UsageError(parser.errorText());
     if (parser.isSet("help")) {
         WriteUtf8(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet("version")) {
+        WriteUtf8(stdout, QStringLiteral("fenmor-convert %1\n").arg(QCoreApplication::applicationVersion()));
         return 0;
     }
     bool ok = false;
@@ -114,12 +130,13 @@ int main(int argc, char** argv) {
     StderrMessages messages;
     options.setValue(Option::cobPT, 3);  // what a first start chooses
     options.setValue(Option::cobSP, 13);
-    options.setText(Option::txDF0, WithFinalSeparator(QCoreApplication::applicationDirPath()));
+    const QString defaultOutput = DefaultOutputFolder();
+    options.setText(Option::txDF0, WithFinalSeparator(defaultOutput));
     if (parser.isSet(config)) {
         const QString path = parser.value(config);
         if (!QFileInfo(path).isFile() || !QFile(path).open(QIODevice::ReadOnly))
             return UsageError(QStringLiteral("cannot read configuration ") + path);
-        ToolConfigHost host(options, messages);
+        ToolConfigHost host(options, messages, defaultOutput);
         ConfigState state;
         LoadConfig(host, state, path);
     }
