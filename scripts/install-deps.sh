@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth poppler-utils
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do
