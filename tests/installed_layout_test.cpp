@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
 #include "app/main_window.h"
 #include "tests/support/fakes.h"
 #include "tests/support/window_support.h"
@@ -110,6 +114,39 @@ TEST_F(InstalledLayoutTest, HelpComesFromTheSharedFolder) {
     window.btHELP_Click();
     EXPECT_TRUE(messages.shown.empty()) << messages.shown[0].text.toStdString();
     EXPECT_GT(window.dataList().lines().size(), 50);
+}
+
+// A configuration folder that cannot be written: the options of a first start, no file
+// anywhere, and the save button says why.
+TEST_F(InstalledLayoutTest, OptionsThatCannotBeSavedLeaveNoFile) {
+    RecordingMessages messages;
+    const QString config = root.path() + "/config";
+    frmZ2P window(config, &messages);
+    AppLocations where = ResolveLocations(prefix() + "/bin");
+    where.outputFolder = root.path() + "/Documents/Fenmor";
+    window.useLocations(where, QStringLiteral("設定フォルダーを作成できません。"));
+    window.Form_Load();
+    EXPECT_EQ(window.controls().cobPT->currentIndex(), 3);
+    EXPECT_EQ(window.controls().txDF[0]->text(), root.path() + "/Documents/Fenmor/");
+    messages.shown.clear();
+    window.controls().btOPS->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("設定フォルダーを作成できません。"));
+    window.close();
+    EXPECT_EQ(filesUnder(root.path()), QStringList{}) << filesUnder(root.path()).join(u' ').toStdString();
+}
+
+TEST_F(InstalledLayoutTest, TheInstalledConverterWritesIntoTheCurrentFolder) {
+    QFile capture(root.path() + "/actions.cap");
+    ASSERT_TRUE(capture.open(QIODevice::WriteOnly));
+    capture.write(ActionList(0, 2) + "\r\n");
+    capture.close();
+    QProcess convert;
+    convert.setWorkingDirectory(root.path());
+    convert.start(prefix() + "/bin/fenmor-convert", {"--now", "2024-03-05 14:07:09", "actions.cap"});
+    ASSERT_TRUE(convert.waitForFinished(10000));
+    EXPECT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files), (QStringList{"actions.cap", "PT20240305-140709.CSV"}));
 }
 
 TEST_F(InstalledLayoutTest, DesktopFilesValidateAndManPagesMatchHelp) {
