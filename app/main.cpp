@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
 
     // An installed copy keeps its settings in the user's configuration folder and saves into
     // the documents folder; a copy started from a folder of its own keeps all in that folder.
-    const fenmor::AppLocations where = fenmor::ResolveLocations(QCoreApplication::applicationDirPath());
+    const fenmor::AppLocations where =
+        fenmor::ResolveLocations(QCoreApplication::applicationDirPath());
     QStringList notices;
     if (!homeNotice.isEmpty()) notices << homeNotice;
     QString configProblem;
@@ -45,8 +46,9 @@ int main(int argc, char** argv) {
     // Shown over the window, so that the user sees what they are about.
     if (!notices.isEmpty())
         QTimer::singleShot(0, &window, [&window, notices] {
-            fenmor::MessageBoxService(&window).show(notices.join(QStringLiteral("\r\n\r\n")), fenmor::Buttons::Ok,
-                                                    fenmor::Icon::Exclamation, QString());
+            fenmor::MessageBoxService(&window).show(notices.join(QStringLiteral("\r\n\r\n")),
+                                                    fenmor::Buttons::Ok, fenmor::Icon::Exclamation,
+                                                    QString());
         });
     return QApplication::exec();
 }

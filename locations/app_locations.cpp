@@ -43,13 +43,16 @@ AppLocations ResolveLocations(const QString& executableFolder) {
         return PortableLocations(executableFolder);
     AppLocations l;
     l.installed = true;
-    l.programFolder = UnderFolder(XdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")), QStringLiteral("fenmor"));
+    l.programFolder = UnderFolder(XdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")),
+                                  QStringLiteral("fenmor"));
     // The documents folder as xdg-user-dirs names it (~/Documents unless the user chose another).
     const QString documents =
-        Home().isEmpty() ? QString() : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    l.outputFolder = UnderFolder(documents.isEmpty() ? QString() : QDir::cleanPath(documents), QStringLiteral("Fenmor"));
-    l.journalFolder =
-        UnderFolder(XdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state")), QStringLiteral("fenmor/journal"));
+        Home().isEmpty() ? QString()
+                         : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    l.outputFolder = UnderFolder(documents.isEmpty() ? QString() : QDir::cleanPath(documents),
+                                 QStringLiteral("Fenmor"));
+    l.journalFolder = UnderFolder(XdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state")),
+                                  QStringLiteral("fenmor/journal"));
     l.helpFolder = QDir::cleanPath(share);
     return l;
 }

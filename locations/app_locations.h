@@ -7,11 +7,11 @@
 namespace fenmor {
 
 struct AppLocations {
-    bool installed = false;   // bin/ beside share/fenmor/: the per-user folders below are used
-    QString programFolder;    // "Fenmor.CFG", the second settings file and dosdevices/
-    QString outputFolder;     // a first start's output folder (may not exist yet)
-    QString journalFolder;    // the receive journal (may not exist yet)
-    QString helpFolder;       // "Fenmor.txt"
+    bool installed = false;  // bin/ beside share/fenmor/: the per-user folders below are used
+    QString programFolder;   // "Fenmor.CFG", the second settings file and dosdevices/
+    QString outputFolder;    // a first start's output folder (may not exist yet)
+    QString journalFolder;   // the receive journal (may not exist yet)
+    QString helpFolder;      // "Fenmor.txt"
 };
 
 // The locations for a program whose executable lies in executableFolder. An installed copy

@@ -27,7 +27,8 @@ int PrepareFolderOf(const QString& filePath, QString* error) {
     if (QDir::cleanPath(folder) != allowed || QFileInfo(folder).isDir()) return 0;
     const int e = MakeFolder(folder, 0777);
     if (e != 0 && error)
-        *error = QStringLiteral("保存先フォルダーを作成できません。\r\n%1 (%2)").arg(folder, SystemErrorText(e));
+        *error = QStringLiteral("保存先フォルダーを作成できません。\r\n%1 (%2)")
+                     .arg(folder, SystemErrorText(e));
     return e;
 }
 

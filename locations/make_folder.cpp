@@ -1,12 +1,11 @@
 // Makes a folder and the folders above it that are missing, with the given permissions.
 #include "locations/make_folder.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 

@@ -1,9 +1,9 @@
 // Makes a folder and the folders above it that are missing, with the given permissions.
 #pragma once
 
-#include <QString>
-
 #include <sys/types.h>
+
+#include <QString>
 
 namespace fenmor {
 

@@ -1,17 +1,16 @@
 // Where an installed and a portable copy keep their files, and the folders made for them.
+#include "locations/app_locations.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <sys/stat.h>
-
-#include <gtest/gtest.h>
-
 #include <map>
 #include <optional>
 
-#include "locations/app_locations.h"
 #include "locations/first_save_folder.h"
 #include "locations/user_folders.h"
 #include "tests/support/fakes.h"
@@ -24,7 +23,8 @@ class ScopedEnv {
 public:
     void set(const char* name, const std::optional<QString>& value) {
         if (!old_.count(name))
-            old_[name] = qEnvironmentVariableIsSet(name) ? std::optional(qEnvironmentVariable(name)) : std::nullopt;
+            old_[name] = qEnvironmentVariableIsSet(name) ? std::optional(qEnvironmentVariable(name))
+                                                         : std::nullopt;
         if (value)
             qputenv(name, value->toLocal8Bit());
         else
@@ -80,8 +80,16 @@ TEST_F(LocationsTest, AnInstalledCopyUsesTheUsersFolders) {
     const QString h = home();
     const std::vector<Row> rows = {
         {"defaults", std::nullopt, {}, h + "/.config/fenmor", h + "/Documents/Fenmor"},
-        {"XDG_CONFIG_HOME", root.path() + "/xdg", {}, root.path() + "/xdg/fenmor", h + "/Documents/Fenmor"},
-        {"relative XDG_CONFIG_HOME is ignored", QString("rel"), {}, h + "/.config/fenmor", h + "/Documents/Fenmor"},
+        {"XDG_CONFIG_HOME",
+         root.path() + "/xdg",
+         {},
+         root.path() + "/xdg/fenmor",
+         h + "/Documents/Fenmor"},
+        {"relative XDG_CONFIG_HOME is ignored",
+         QString("rel"),
+         {},
+         h + "/.config/fenmor",
+         h + "/Documents/Fenmor"},
         {"documents folder of xdg-user-dirs", std::nullopt, "XDG_DOCUMENTS_DIR=\"$HOME/文書\"\n",
          h + "/.config/fenmor", h + "/文書/Fenmor"},
     };
@@ -100,7 +108,8 @@ TEST_F(LocationsTest, AnInstalledCopyUsesTheUsersFolders) {
         EXPECT_EQ(l.programFolder, r.config) << r.name;
         EXPECT_EQ(l.outputFolder, r.output) << r.name;
         EXPECT_EQ(l.helpFolder, root.path() + "/prefix/share/fenmor") << r.name;
-        EXPECT_FALSE(QFileInfo::exists(r.output)) << r.name << ": made only when a file is first saved";
+        EXPECT_FALSE(QFileInfo::exists(r.output))
+            << r.name << ": made only when a file is first saved";
     }
 }
 
@@ -130,7 +139,8 @@ TEST_F(LocationsTest, TheConfigurationFolderIsMadeForTheUserAlone) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     const QString problem = PrepareConfigFolder(home() + "/blocked/fenmor");
     EXPECT_TRUE(problem.contains(home() + "/blocked/fenmor")) << problem.toStdString();
-    EXPECT_TRUE(problem.contains(QStringLiteral("オプションは保存されません"))) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QStringLiteral("オプションは保存されません")))
+        << problem.toStdString();
 }
 
 TEST_F(LocationsTest, OnlyTheFirstStartsOutputFolderIsMadeBySaving) {
@@ -138,7 +148,8 @@ TEST_F(LocationsTest, OnlyTheFirstStartsOutputFolderIsMadeBySaving) {
     SetFolderMadeOnFirstSave(output);
     QString error;
     EXPECT_EQ(PrepareFolderOf(home() + "/Elsewhere/A.txt", &error), 0);
-    EXPECT_FALSE(QFileInfo::exists(home() + "/Elsewhere")) << "another missing folder stays missing";
+    EXPECT_FALSE(QFileInfo::exists(home() + "/Elsewhere"))
+        << "another missing folder stays missing";
     EXPECT_EQ(PrepareFolderOf(output + "/A.txt", &error), 0);
     EXPECT_TRUE(QFileInfo(output).isDir());
     // A documents folder that is a file: the save is refused with the folder named.

@@ -1,22 +1,20 @@
 // The project installed into a temporary prefix: the installed program keeps its settings in
 // the user's configuration folder, saves into the documents folder and finds its help; the
 // desktop files validate and the man pages name what --help names.
-#include <csignal>
+#include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
+#include <csignal>
 
 #include "app/main_window.h"
 #include "tests/support/fakes.h"
@@ -35,14 +33,16 @@ Outcome Execute(const QString& program, const QStringList& args) {
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
     if (!p.waitForFinished(60000)) return {};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAll())};
 }
 
 class InstalledLayoutTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         prefix_ = new QTemporaryDir;
-        const Outcome r = Execute(FENMOR_CMAKE, {"--install", FENMOR_BUILD_DIR, "--prefix", prefix_->path()});
+        const Outcome r =
+            Execute(FENMOR_CMAKE, {"--install", FENMOR_BUILD_DIR, "--prefix", prefix_->path()});
         ASSERT_EQ(r.status, 0) << r.out.toStdString();
     }
     static void TearDownTestSuite() { delete prefix_; }
@@ -67,7 +67,8 @@ protected:
     }
     QStringList filesUnder(const QString& folder) const {
         QStringList found;
-        for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+             it.hasNext();)
             found << it.next().mid(folder.size() + 1);
         found.sort();
         return found;
@@ -82,7 +83,8 @@ TEST_F(InstalledLayoutTest, AFirstStartKeepsItsOptionsInTheConfigurationFolder) 
     start();
     QThread::msleep(1500);
     terminate();
-    EXPECT_EQ(filesUnder(home()), QStringList{".config/fenmor/Fenmor.CFG"}) << "the output folder waits for a save";
+    EXPECT_EQ(filesUnder(home()), QStringList{".config/fenmor/Fenmor.CFG"})
+        << "the output folder waits for a save";
     const QStringList lines = ReadConfig(home() + "/.config/fenmor/Fenmor.CFG");
     ASSERT_EQ(lines.size(), 32);
     EXPECT_EQ(lines[kFolderLine - 1], '"' + home() + "/Documents/Fenmor/\"");
@@ -103,8 +105,9 @@ TEST_F(InstalledLayoutTest, AFirstSaveGoesIntoTheDocumentsFolder) {
     terminate();
     ASSERT_EQ(saved.size(), 1) << filesUnder(home()).join(u' ').toStdString();
     EXPECT_TRUE(ReadFile(output + '/' + saved[0]).contains(Sjis(QStringLiteral("項目1"))));
-    EXPECT_EQ(filesUnder(home()), (QStringList{".config/fenmor/Fenmor.CFG", ".config/fenmor/dosdevices/com4",
-                                               "Documents/Fenmor/" + saved[0]}));
+    EXPECT_EQ(filesUnder(home()),
+              (QStringList{".config/fenmor/Fenmor.CFG", ".config/fenmor/dosdevices/com4",
+                           "Documents/Fenmor/" + saved[0]}));
 }
 
 TEST_F(InstalledLayoutTest, HelpComesFromTheSharedFolder) {
@@ -133,7 +136,8 @@ TEST_F(InstalledLayoutTest, OptionsThatCannotBeSavedLeaveNoFile) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, QStringLiteral("設定フォルダーを作成できません。"));
     window.close();
-    EXPECT_EQ(filesUnder(root.path()), QStringList{}) << filesUnder(root.path()).join(u' ').toStdString();
+    EXPECT_EQ(filesUnder(root.path()), QStringList{})
+        << filesUnder(root.path()).join(u' ').toStdString();
 }
 
 TEST_F(InstalledLayoutTest, TheInstalledConverterWritesIntoTheCurrentFolder) {
@@ -143,10 +147,12 @@ TEST_F(InstalledLayoutTest, TheInstalledConverterWritesIntoTheCurrentFolder) {
     capture.close();
     QProcess convert;
     convert.setWorkingDirectory(root.path());
-    convert.start(prefix() + "/bin/fenmor-convert", {"--now", "2024-03-05 14:07:09", "actions.cap"});
+    convert.start(prefix() + "/bin/fenmor-convert",
+                  {"--now", "2024-03-05 14:07:09", "actions.cap"});
     ASSERT_TRUE(convert.waitForFinished(10000));
     EXPECT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
-    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files), (QStringList{"actions.cap", "PT20240305-140709.CSV"}));
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files),
+              (QStringList{"actions.cap", "PT20240305-140709.CSV"}));
 }
 
 TEST_F(InstalledLayoutTest, DesktopFilesValidateAndManPagesMatchHelp) {
@@ -154,7 +160,8 @@ TEST_F(InstalledLayoutTest, DesktopFilesValidateAndManPagesMatchHelp) {
     const QString id = QStringLiteral("io.github.fenmor.Fenmor");
     Outcome r = Execute("desktop-file-validate", {share + "/applications/" + id + ".desktop"});
     EXPECT_EQ(r.status, 0) << r.out.toStdString();
-    r = Execute("appstreamcli", {"validate", "--no-net", share + "/metainfo/" + id + ".metainfo.xml"});
+    r = Execute("appstreamcli",
+                {"validate", "--no-net", share + "/metainfo/" + id + ".metainfo.xml"});
     EXPECT_EQ(r.status, 0) << r.out.toStdString();
     for (const QString& size : {"scalable/apps/" + id + ".svg", "48x48/apps/" + id + ".png"})
         EXPECT_TRUE(QFile::exists(share + "/icons/hicolor/" + size)) << size.toStdString();
@@ -169,7 +176,8 @@ TEST_F(InstalledLayoutTest, DesktopFilesValidateAndManPagesMatchHelp) {
         const Outcome help = Execute(prefix() + "/bin/" + program, {"--help"});
         const Outcome man = Execute("gzip", {"-dc", share + "/man/man1/" + program + ".1.gz"});
         ASSERT_EQ(man.status, 0) << man.out.toStdString();
-        EXPECT_EQ(options(help.out), options(QString(man.out).replace(QStringLiteral("\\-"), QStringLiteral("-"))))
+        EXPECT_EQ(options(help.out),
+                  options(QString(man.out).replace(QStringLiteral("\\-"), QStringLiteral("-"))))
             << program.toStdString();
     }
 }
