@@ -15,7 +15,6 @@
 
 int main(int argc, char** argv) {
     if (const auto status = fenmor::AnswerCommandLine(argc, argv)) return *status;
-    const QString homeNotice = fenmor::SettleHomeVariable();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fenmor"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.fenmor.Fenmor"));
@@ -27,12 +26,14 @@ int main(int argc, char** argv) {
 
     // An installed copy keeps its settings in the user's configuration folder and saves into
     // the documents folder; a copy started from a folder of its own keeps all in that folder.
-    const fenmor::AppLocations where =
-        fenmor::ResolveLocations(QCoreApplication::applicationDirPath());
+    fenmor::AppLocations where = fenmor::ResolveLocations(QCoreApplication::applicationDirPath());
     QStringList notices;
-    if (!homeNotice.isEmpty()) notices << homeNotice;
     QString configProblem;
     if (where.installed) {
+        if (const QString homeNotice = fenmor::SettleHomeVariable(); !homeNotice.isEmpty()) {
+            notices << homeNotice;
+            where = fenmor::ResolveLocations(QCoreApplication::applicationDirPath());
+        }
         configProblem = fenmor::PrepareConfigFolder(where.programFolder);
         if (!configProblem.isEmpty()) notices << configProblem;
         fenmor::SetFolderMadeOnFirstSave(where.outputFolder);
