@@ -23,9 +23,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <utility>
 #include <vector>
+
+#include "app/port_list.h"
 
 namespace fenmor {
 namespace {
@@ -369,7 +372,9 @@ private:
             }
             case Kind::Check: return new QCheckBox(caption, parent);
             case Kind::Combo: {
-                auto* combo = new QComboBox(parent);
+                // The port list says when it opens, so that it can show what each entry reaches.
+                QComboBox* combo = std::strcmp(row.name, "cobPT") == 0 ? new PortListBox(parent)
+                                                                        : new QComboBox(parent);
                 combo->setEditable(true);
                 combo->setInsertPolicy(QComboBox::NoInsert);
                 combo->setEditText(caption);

@@ -71,7 +71,7 @@ const Expected kInventory[] = {
     {"opIR_0", "QRadioButton", "IrDA", "赤外線通信します。ASKは使えません。", 495, 210, 720, 180, In::Frame1},
     {"opIR_1", "QRadioButton", "Cable", "ケーブル接続の時はこちらを選びます。Xon/Xoff制御になります。", 1305, 210, 825, 180, In::Frame1},
     {"laA_1", "QLabel", "ポート", "ポートを選びます。IrDAならCOM4か 5、Cableなら１か２です。", 2385, 210, 465, 165, In::Frame1},
-    {"cobPT", "QComboBox", "com1", "RS-232Cのポートを選びます。", 2865, 150, 945, 300, In::Frame1},
+    {"cobPT", "fenmor::PortListBox", "com1", "RS-232Cのポートを選びます。", 2865, 150, 945, 300, In::Frame1},
     {"laA_2", "QLabel", "速度", "ケーブル接続のとき、通信速度を選びます。", 3960, 210, 360, 165, In::Frame1},
     {"cobSP", "QComboBox", "9600", "PIザウルスでは 9600以下にします。", 4365, 150, 1005, 300, In::Frame1},
 
