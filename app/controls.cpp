@@ -261,6 +261,25 @@ public:
     }
 };
 
+// The design's lists are narrow: a list showing "115200" needs the room most styles give the
+// arrow. The arrow is kept to the width of a scroll bar's arrow and the text field gets the rest.
+class CompactListStyle final : public QProxyStyle {
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override {
+        QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
+        if (control != CC_ComboBox) return r;
+        const QRect arrow = QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget);
+        const int spare = std::max(0, arrow.width() - kArrowWidth);
+        if (sub == SC_ComboBoxArrow) r.setLeft(r.left() + spare);
+        if (sub == SC_ComboBoxEditField) r.setRight(r.right() + spare);
+        return r;
+    }
+
+private:
+    static constexpr int kArrowWidth = 14;
+};
+
 // A tab area that can tell, before it is first shown, where its pages will start.
 class TabArea final : public QTabWidget {
 public:
@@ -375,6 +394,9 @@ private:
                 // The port list says when it opens, so that it can show what each entry reaches.
                 QComboBox* combo = std::strcmp(row.name, "cobPT") == 0 ? new PortListBox(parent)
                                                                         : new QComboBox(parent);
+                auto* listStyle = new CompactListStyle;
+                listStyle->setParent(combo);
+                combo->setStyle(listStyle);
                 combo->setEditable(true);
                 combo->setInsertPolicy(QComboBox::NoInsert);
                 combo->setEditText(caption);
@@ -674,13 +696,14 @@ int PixelsToTwips(int pixels, double dpi) {
 Controls BuildControls(QWidget* window, double dpi) { return Builder(window, dpi).build(); }
 
 // The IPA faces were drawn to the metrics of the design's faces, so the captions fit as
-// designed; the Noto faces set kana wider.
+// designed; the Noto faces set kana wider. Under a Japanese locale the font database knows the
+// IPA faces by their Japanese names only.
 QString FixedPitchFace() {
-    return FirstInstalled({"IPAGothic", "Noto Sans Mono CJK JP"}, "ＭＳ ゴシック");
+    return FirstInstalled({"IPAGothic", "IPAゴシック", "Noto Sans Mono CJK JP"}, "ＭＳ ゴシック");
 }
 
 QString ProportionalFace() {
-    return FirstInstalled({"IPAPGothic", "Noto Sans CJK JP"}, "ＭＳ Ｐゴシック");
+    return FirstInstalled({"IPAPGothic", "IPA Pゴシック", "Noto Sans CJK JP"}, "ＭＳ Ｐゴシック");
 }
 
 }  // namespace fenmor
