@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStyledItemDelegate>
-
 #include <algorithm>
 #include <utility>
 
@@ -20,10 +19,10 @@ constexpr int kEntries = 16;
 // Draws an entry of the opened list as its name followed by its detail line; the entry's own
 // text stays "COMn", which is what choosing it applies.
 class PortEntryDelegate final : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-protected:
+  protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         const QString detail = index.data(kPortDetailRole).toString();
@@ -33,7 +32,8 @@ protected:
 
 QString EntryTip(const PortEntry& e) {
     QString tip = e.device;
-    if (e.detected && !e.detected->summary().isEmpty()) tip += QStringLiteral("\n") + e.detected->summary();
+    if (e.detected && !e.detected->summary().isEmpty())
+        tip += QStringLiteral("\n") + e.detected->summary();
     if (e.danglingLink()) tip += QStringLiteral("\nリンク先の装置がありません。");
     tip += QStringLiteral("\n右クリックで、見つかった装置をこの COM に割り当てられます。");
     return tip;
@@ -62,7 +62,8 @@ PortList::PortList(QComboBox* list, QString programFolder, MessageService& messa
     for (QWidget* w : {static_cast<QWidget*>(list_), static_cast<QWidget*>(list_->lineEdit())}) {
         if (w == nullptr) continue;
         w->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& at) { showMenu(at, w); });
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint& at) { showMenu(at, w); });
     }
 }
 
@@ -77,7 +78,8 @@ void PortList::refresh() {
         const QString detail = PortEntryDetail(e);
         list_->setItemData(i, detail, kPortDetailRole);
         list_->setItemData(i, EntryTip(e), Qt::ToolTipRole);
-        widest = std::max(widest, metrics.horizontalAdvance(list_->itemText(i) + QStringLiteral("   ") + detail));
+        widest = std::max(
+            widest, metrics.horizontalAdvance(list_->itemText(i) + QStringLiteral("   ") + detail));
     }
     // Room for the detail lines; the opened list may be wider than the list itself.
     list_->view()->setMinimumWidth(widest + 2 * metrics.averageCharWidth() + 24);
@@ -102,11 +104,14 @@ QMenu* PortList::menuFor(int n) {
         action->setChecked(entry.assigned && entry.detected && entry.detected->device == d.device);
         connect(action, &QAction::triggered, this, [this, n, d] { assign(n, d); });
     }
-    if (detected_.isEmpty()) menu->addAction(QStringLiteral("（つながっている装置が見つかりません）"))->setEnabled(false);
+    if (detected_.isEmpty())
+        menu->addAction(QStringLiteral("（つながっている装置が見つかりません）"))
+            ->setEnabled(false);
     if (entry.assigned) {
         menu->addSeparator();
-        QAction* action = menu->addAction(
-            QStringLiteral("COM%1 の割り当てを外す（%2 に戻す）").arg(n).arg(DefaultDeviceForPort(n)));
+        QAction* action = menu->addAction(QStringLiteral("COM%1 の割り当てを外す（%2 に戻す）")
+                                              .arg(n)
+                                              .arg(DefaultDeviceForPort(n)));
         connect(action, &QAction::triggered, this, [this, n] { unassign(n); });
     }
     return menu;
@@ -125,7 +130,9 @@ void PortList::assign(int n, const DetectedPort& device) {
         return;
     }
     refresh();
-    tell_(QStringLiteral("COM%1 は %2 を開きます（次にポートを開いたときから）。").arg(n).arg(target));
+    tell_(QStringLiteral("COM%1 は %2 を開きます（次にポートを開いたときから）。")
+              .arg(n)
+              .arg(target));
 }
 
 void PortList::unassign(int n) {
@@ -135,7 +142,9 @@ void PortList::unassign(int n) {
         return;
     }
     refresh();
-    tell_(QStringLiteral("COM%1 は %2 を開きます（次にポートを開いたときから）。").arg(n).arg(DefaultDeviceForPort(n)));
+    tell_(QStringLiteral("COM%1 は %2 を開きます（次にポートを開いたときから）。")
+              .arg(n)
+              .arg(DefaultDeviceForPort(n)));
 }
 
 }  // namespace fenmor

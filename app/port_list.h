@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -20,11 +19,11 @@ namespace fenmor {
 // A drop-down list that says when it is about to open.
 class PortListBox final : public QComboBox {
     Q_OBJECT
-public:
+  public:
     using QComboBox::QComboBox;
     void showPopup() override;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void aboutToShowPopup();
 };
 
@@ -33,7 +32,7 @@ inline constexpr int kPortDetailRole = Qt::UserRole + 1;
 
 class PortList final : public QObject {
     Q_OBJECT
-public:
+  public:
     // tell shows a short confirmation (the status line).
     PortList(QComboBox* list, QString programFolder, MessageService& messages,
              std::function<void(const QString&)> tell, QObject* parent = nullptr);
@@ -49,7 +48,7 @@ public:
     // The COM number the list shows now.
     [[nodiscard]] int entryShown() const;
 
-private:
+  private:
     void showMenu(const QPoint& at, QWidget* from);
     void assign(int n, const DetectedPort& device);
     void unassign(int n);

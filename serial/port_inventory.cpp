@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QSerialPortInfo>
 #include <QStringList>
-
 #include <algorithm>
 #include <utility>
 
@@ -41,7 +40,8 @@ QString DetectedPort::summary() const {
     return parts.join(QStringLiteral(", "));
 }
 
-SystemPortEnumerator::SystemPortEnumerator(QString byIdFolder) : byIdFolder_(std::move(byIdFolder)) {}
+SystemPortEnumerator::SystemPortEnumerator(QString byIdFolder)
+    : byIdFolder_(std::move(byIdFolder)) {}
 
 QList<DetectedPort> SystemPortEnumerator::ports() const {
     // The by-id names of the devices present, by the device they lead to.
@@ -54,19 +54,24 @@ QList<DetectedPort> SystemPortEnumerator::ports() const {
     }
     QList<DetectedPort> found;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        DetectedPort p{info.systemLocation(), info.description(), info.manufacturer(),
-                       info.serialNumber(), {}};
+        DetectedPort p{info.systemLocation(),
+                       info.description(),
+                       info.manufacturer(),
+                       info.serialNumber(),
+                       {}};
         const QString canonical = QFileInfo(p.device).canonicalFilePath();
         p.byIdName = byId.take(canonical.isEmpty() ? p.device : canonical);
         found << p;
     }
-    for (auto it = byId.cbegin(); it != byId.cend(); ++it) found << DetectedPort{it.key(), {}, {}, {}, it.value()};
+    for (auto it = byId.cbegin(); it != byId.cend(); ++it)
+        found << DetectedPort{it.key(), {}, {}, {}, it.value()};
     std::sort(found.begin(), found.end(),
               [](const DetectedPort& a, const DetectedPort& b) { return a.device < b.device; });
     return found;
 }
 
-PortEntry DescribePortEntry(int n, const QString& programFolder, const QList<DetectedPort>& detected) {
+PortEntry DescribePortEntry(int n, const QString& programFolder,
+                            const QList<DetectedPort>& detected) {
     PortEntry e;
     e.number = n;
     e.device = DeviceForPort(n, programFolder);

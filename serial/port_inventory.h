@@ -3,7 +3,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace fenmor {
@@ -14,7 +13,7 @@ struct DetectedPort {
     QString description;   // "FT232R USB UART"
     QString manufacturer;  // "FTDI"
     QString serialNumber;
-    QString byIdName;      // its name in /dev/serial/by-id, stable across re-plugging; may be empty
+    QString byIdName;  // its name in /dev/serial/by-id, stable across re-plugging; may be empty
 
     // The name to link a COM entry to: the by-id name where there is one, since the ttyUSB
     // number changes with the order in which adapters are plugged in.
@@ -25,7 +24,7 @@ struct DetectedPort {
 
 // Lists the serial devices present now.
 class PortEnumerator {
-public:
+  public:
     virtual ~PortEnumerator() = default;
     [[nodiscard]] virtual QList<DetectedPort> ports() const = 0;
     [[nodiscard]] virtual QString byIdFolder() const = 0;
@@ -34,20 +33,20 @@ public:
 // The system's ports (QSerialPortInfo), with the names in byIdFolder; a device that only the
 // by-id folder names is listed too.
 class SystemPortEnumerator final : public PortEnumerator {
-public:
+  public:
     explicit SystemPortEnumerator(QString byIdFolder = QStringLiteral("/dev/serial/by-id"));
     [[nodiscard]] QList<DetectedPort> ports() const override;
     [[nodiscard]] QString byIdFolder() const override { return byIdFolder_; }
 
-private:
+  private:
     QString byIdFolder_;
 };
 
 // What COMn reaches now.
 struct PortEntry {
     int number = 0;
-    QString device;      // what opening COMn uses
-    QString linkTarget;  // where dosdevices/comN points, when it is a link; else empty
+    QString device;         // what opening COMn uses
+    QString linkTarget;     // where dosdevices/comN points, when it is a link; else empty
     bool assigned = false;  // dosdevices/comN exists (a link, even a dangling one, or a file)
     bool present = false;   // the device exists now
     std::optional<DetectedPort> detected;  // the detected device it reaches

@@ -1,9 +1,9 @@
 #include "serial/port_open_failure.h"
 
-#include <QFileInfo>
-
 #include <pwd.h>
 #include <unistd.h>
+
+#include <QFileInfo>
 
 namespace fenmor {
 namespace {
@@ -28,7 +28,8 @@ OpenProblem ClassifyOpenFailure(const QString& device, QSerialPort::SerialPortEr
     // The port says "permission" also when the device is busy or locked by another program;
     // only the file's own permissions tell the two apart.
     const QByteArray path = QFileInfo(device).canonicalFilePath().toLocal8Bit();
-    return ::access(path.constData(), R_OK | W_OK) == 0 ? OpenProblem::InUse : OpenProblem::NoPermission;
+    return ::access(path.constData(), R_OK | W_OK) == 0 ? OpenProblem::InUse
+                                                        : OpenProblem::NoPermission;
 }
 
 QString OpenFailureText(const PortEntry& e, OpenProblem problem, const QString& systemText) {
@@ -36,9 +37,10 @@ QString OpenFailureText(const PortEntry& e, OpenProblem problem, const QString& 
     switch (problem) {
         case OpenProblem::Missing:
             if (!e.linkTarget.isEmpty())
-                return QStringLiteral("%1 は dosdevices/com%2 で %3 に割り当てられていますが、"
-                                      "その装置がありません（抜かれたか、名前が変わりました）。\r\n"
-                                      "装置をつないでから開き直すか、")
+                return QStringLiteral(
+                           "%1 は dosdevices/com%2 で %3 に割り当てられていますが、"
+                           "その装置がありません（抜かれたか、名前が変わりました）。\r\n"
+                           "装置をつないでから開き直すか、")
                            .arg(com)
                            .arg(e.number)
                            .arg(e.linkTarget) +
@@ -47,16 +49,19 @@ QString OpenFailureText(const PortEntry& e, OpenProblem problem, const QString& 
                        .arg(com, e.device) +
                    kWhereToChoose;
         case OpenProblem::NoPermission:
-            return QStringLiteral("%1 の装置 %2 を開く権限がありません。\r\n"
-                                  "利用者 %3 を dialout グループに入れてください"
-                                  "（端末で sudo adduser %3 dialout）。\r\n"
-                                  "そのあと一度ログアウトしてログインし直すと、開けるようになります。")
+            return QStringLiteral(
+                       "%1 の装置 %2 を開く権限がありません。\r\n"
+                       "利用者 %3 を dialout グループに入れてください"
+                       "（端末で sudo adduser %3 dialout）。\r\n"
+                       "そのあと一度ログアウトしてログインし直すと、開けるようになります。")
                 .arg(com, e.device, LoginName());
         case OpenProblem::InUse:
-            return QStringLiteral("%1 の装置 %2 は、ほかのプログラムが使っています。\r\n"
-                                  "そのプログラムを終えてから開き直してください。（%3）")
+            return QStringLiteral(
+                       "%1 の装置 %2 は、ほかのプログラムが使っています。\r\n"
+                       "そのプログラムを終えてから開き直してください。（%3）")
                 .arg(com, e.device, systemText);
-        case OpenProblem::Other: break;
+        case OpenProblem::Other:
+            break;
     }
     return QStringLiteral("%1 (%2) を開けません: %3").arg(com, e.device, systemText);
 }

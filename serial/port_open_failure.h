@@ -12,9 +12,11 @@ enum class OpenProblem { Missing, NoPermission, InUse, Other };
 
 // Sorts the port's own error out by what the user can do: a device that is not there, one
 // the user may not open, one another program holds.
-[[nodiscard]] OpenProblem ClassifyOpenFailure(const QString& device, QSerialPort::SerialPortError error);
+[[nodiscard]] OpenProblem ClassifyOpenFailure(const QString& device,
+                                              QSerialPort::SerialPortError error);
 
 // The message for entry e; systemText is the port's own description of the failure.
-[[nodiscard]] QString OpenFailureText(const PortEntry& e, OpenProblem problem, const QString& systemText);
+[[nodiscard]] QString OpenFailureText(const PortEntry& e, OpenProblem problem,
+                                      const QString& systemText);
 
 }  // namespace fenmor

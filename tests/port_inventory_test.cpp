@@ -2,6 +2,9 @@
 // for a port that does not open.
 #include "serial/port_inventory.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -9,11 +12,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <memory>
-#include <unistd.h>
 
 #include "app/port_list.h"
 #include "serial/com_names.h"
@@ -25,7 +24,7 @@ namespace fenmor::test {
 namespace {
 
 class FakeEnumerator final : public PortEnumerator {
-public:
+  public:
     QList<DetectedPort> list;
     QList<DetectedPort> ports() const override { return list; }
     QString byIdFolder() const override { return QStringLiteral("/dev/serial/by-id"); }
@@ -52,7 +51,8 @@ TEST(PortEntry, MarksWhatEachEntryReachesNow) {
     } rows[] = {
         {5, true, true, false, "● /dev/ttyUSB0  FT232R USB UART, FTDI, S/N A50285BI"},
         {4, true, false, true, "○ " + far.device() + "  [割り当て]"},
-        {2, false, false, true, "× " + folder.filePath("unplugged") + "（リンク先の装置がありません）"},
+        {2, false, false, true,
+         "× " + folder.filePath("unplugged") + "（リンク先の装置がありません）"},
         {14, false, false, false, "－ /dev/ircomm1（ありません）"},
     };
     for (const Row& r : rows) {
@@ -74,7 +74,8 @@ TEST(SystemPortEnumerator, ListsDevicesTheByIdFolderNames) {
     const SystemPortEnumerator system(byId.path());
     const QList<DetectedPort> found = system.ports();
     const QString device = QFileInfo(far.device()).canonicalFilePath();
-    const auto it = std::find_if(found.begin(), found.end(), [&](const DetectedPort& p) { return p.device == device; });
+    const auto it = std::find_if(found.begin(), found.end(),
+                                 [&](const DetectedPort& p) { return p.device == device; });
     ASSERT_NE(it, found.end());
     EXPECT_EQ(it->byIdName, QStringLiteral("usb-Test_Adapter_1234-if00"));
     EXPECT_EQ(it->stablePath(byId.path()), byId.filePath("usb-Test_Adapter_1234-if00"));
@@ -85,10 +86,13 @@ TEST(SystemPortEnumerator, ListsDevicesTheByIdFolderNames) {
 TEST(AssignDevice, WritesTheLinkAndLeavesTheUsersOwnFilesAlone) {
     QTemporaryDir folder;
     QString error;
-    ASSERT_TRUE(AssignDevice(4, folder.path(), QStringLiteral("/dev/serial/by-id/usb-A"), &error)) << error.toStdString();
-    EXPECT_EQ(QFileInfo(folder.filePath("dosdevices/com4")).symLinkTarget(), QStringLiteral("/dev/serial/by-id/usb-A"));
+    ASSERT_TRUE(AssignDevice(4, folder.path(), QStringLiteral("/dev/serial/by-id/usb-A"), &error))
+        << error.toStdString();
+    EXPECT_EQ(QFileInfo(folder.filePath("dosdevices/com4")).symLinkTarget(),
+              QStringLiteral("/dev/serial/by-id/usb-A"));
     EXPECT_EQ(DeviceForPort(4, folder.path()), QStringLiteral("/dev/serial/by-id/usb-A"));
-    ASSERT_TRUE(AssignDevice(4, folder.path(), QStringLiteral("/dev/ttyUSB1"), &error));  // replaces the link
+    ASSERT_TRUE(AssignDevice(4, folder.path(), QStringLiteral("/dev/ttyUSB1"),
+                             &error));  // replaces the link
     EXPECT_EQ(DeviceForPort(4, folder.path()), QStringLiteral("/dev/ttyUSB1"));
     ASSERT_TRUE(RemoveAssignment(4, folder.path(), &error));  // a dangling link goes too
     EXPECT_EQ(DeviceForPort(4, folder.path()), QStringLiteral("/dev/ttyS3"));
@@ -106,23 +110,31 @@ TEST(OpenFailure, SaysWhyAndWhatToDo) {
     FarEnd far;
     QTemporaryDir folder;
     ASSERT_TRUE(Link(folder.filePath("unplugged"), folder.filePath("dosdevices/com2")));
-    EXPECT_EQ(ClassifyOpenFailure(QStringLiteral("/dev/ircomm0"), QSerialPort::DeviceNotFoundError), OpenProblem::Missing);
+    EXPECT_EQ(ClassifyOpenFailure(QStringLiteral("/dev/ircomm0"), QSerialPort::DeviceNotFoundError),
+              OpenProblem::Missing);
     EXPECT_EQ(ClassifyOpenFailure(far.device(), QSerialPort::PermissionError), OpenProblem::InUse);
     EXPECT_EQ(ClassifyOpenFailure(far.device(), QSerialPort::UnknownError), OpenProblem::Other);
     if (::geteuid() != 0) {
         QFile locked(folder.filePath("locked"));
         ASSERT_TRUE(locked.open(QIODevice::WriteOnly));
         locked.setPermissions(QFileDevice::Permissions());
-        EXPECT_EQ(ClassifyOpenFailure(locked.fileName(), QSerialPort::PermissionError), OpenProblem::NoPermission);
+        EXPECT_EQ(ClassifyOpenFailure(locked.fileName(), QSerialPort::PermissionError),
+                  OpenProblem::NoPermission);
     }
     struct Row {
         int n;
         OpenProblem problem;
         std::vector<QString> says;
     } rows[] = {
-        {4, OpenProblem::Missing, {"COM4 の装置 /dev/ttyS3 がありません", "「接続」欄", "「ポート」の一覧"}},
-        {2, OpenProblem::Missing, {"dosdevices/com2", folder.filePath("unplugged"), "「ポート」の一覧"}},
-        {5, OpenProblem::NoPermission, {"/dev/ttyUSB0 を開く権限がありません", "dialout", "ログインし直す"}},
+        {4,
+         OpenProblem::Missing,
+         {"COM4 の装置 /dev/ttyS3 がありません", "「接続」欄", "「ポート」の一覧"}},
+        {2,
+         OpenProblem::Missing,
+         {"dosdevices/com2", folder.filePath("unplugged"), "「ポート」の一覧"}},
+        {5,
+         OpenProblem::NoPermission,
+         {"/dev/ttyUSB0 を開く権限がありません", "dialout", "ログインし直す"}},
         {5, OpenProblem::InUse, {"ほかのプログラムが使っています", "Device busy"}},
         {5, OpenProblem::Other, {"COM5 (/dev/ttyUSB0) を開けません: Device busy"}},
     };
@@ -134,11 +146,12 @@ TEST(OpenFailure, SaysWhyAndWhatToDo) {
 }
 
 class PortListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (int n = 1; n <= 16; ++n) box.addItem(QStringLiteral("COM%1").arg(n));
         box.setCurrentIndex(3);
-        list = std::make_unique<PortList>(&box, folder.path(), messages, [this](const QString& t) { told = t; });
+        list = std::make_unique<PortList>(&box, folder.path(), messages,
+                                          [this](const QString& t) { told = t; });
         fake.list = {kFtdi};
         list->setEnumerator(&fake);
     }
@@ -155,7 +168,9 @@ TEST_F(PortListTest, OpeningTheListMarksTheEntriesAndKeepsTheirNames) {
     box.hidePopup();
     EXPECT_EQ(box.itemData(4, kPortDetailRole).toString(),
               QStringLiteral("● /dev/ttyUSB0  FT232R USB UART, FTDI, S/N A50285BI"));
-    EXPECT_TRUE(box.itemData(4, Qt::ToolTipRole).toString().startsWith(QStringLiteral("/dev/ttyUSB0\nFT232R")));
+    EXPECT_TRUE(box.itemData(4, Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(QStringLiteral("/dev/ttyUSB0\nFT232R")));
     EXPECT_EQ(box.itemText(4), QStringLiteral("COM5"));
     EXPECT_EQ(box.currentIndex(), 3);
 }
@@ -170,11 +185,13 @@ TEST_F(PortListTest, TheMenuGivesTheShownEntryADetectedDevice) {
     device->trigger();
     EXPECT_EQ(QFileInfo(folder.filePath("dosdevices/com4")).symLinkTarget(),
               QStringLiteral("/dev/serial/by-id/") + kFtdi.byIdName);
-    EXPECT_TRUE(told.startsWith(QStringLiteral("COM4 は /dev/serial/by-id/usb-FTDI"))) << told.toStdString();
+    EXPECT_TRUE(told.startsWith(QStringLiteral("COM4 は /dev/serial/by-id/usb-FTDI")))
+        << told.toStdString();
 
     menu.reset(list->menuFor(4));  // now it can be taken away again
     QAction* remove = menu->actions().constLast();
-    ASSERT_TRUE(remove->text().contains(QStringLiteral("/dev/ttyS3"))) << remove->text().toStdString();
+    ASSERT_TRUE(remove->text().contains(QStringLiteral("/dev/ttyS3")))
+        << remove->text().toStdString();
     remove->trigger();
     EXPECT_FALSE(QFileInfo(folder.filePath("dosdevices/com4")).isSymLink());
     EXPECT_TRUE(messages.shown.empty());
