@@ -6,14 +6,18 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
 
+#include "app/main_window.h"
 #include "app/port_list.h"
 #include "serial/com_names.h"
 #include "serial/port_open_failure.h"
@@ -195,6 +199,30 @@ TEST_F(PortListTest, TheMenuGivesTheShownEntryADetectedDevice) {
     remove->trigger();
     EXPECT_FALSE(QFileInfo(folder.filePath("dosdevices/com4")).isSymLink());
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// A first start opens COM4 at once; when its link leads nowhere the message says so, and the
+// window is already on the screen behind it.
+TEST(FirstStart, ShowsTheWindowBehindThePortMessage) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(Link(folder.filePath("unplugged"), folder.filePath("dosdevices/com4")));
+    frmZ2P window(folder.path());
+    bool visibleBehind = false;
+    QString text;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            visibleBehind = window.isVisible();
+            text = box->text();
+            box->accept();
+        }
+    });
+    answer.start(20);
+    window.Form_Load();
+    EXPECT_TRUE(visibleBehind);
+    EXPECT_TRUE(text.contains(QStringLiteral("dosdevices/com4"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(folder.filePath("unplugged"))) << text.toStdString();
+    EXPECT_FALSE(window.port().portOpen());
 }
 
 }  // namespace
