@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <utility>
@@ -16,17 +17,40 @@ namespace {
 
 constexpr int kEntries = 16;
 
+// Where an entry's detail line starts: after the widest name, so that the details line up.
+int DetailColumn(const QFontMetrics& m) {
+    return m.horizontalAdvance(QStringLiteral("COM16")) + 2 * m.averageCharWidth() + 4;
+}
+
 // Draws an entry of the opened list as its name followed by its detail line; the entry's own
 // text stays "COMn", which is what choosing it applies.
 class PortEntryDelegate final : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-  protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
         const QString detail = index.data(kPortDetailRole).toString();
-        if (!detail.isEmpty()) option->text += QStringLiteral("   ") + detail;
+        if (detail.isEmpty()) return;
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        painter->save();
+        painter->setFont(opt.font);
+        const bool selected = opt.state & QStyle::State_Selected;
+        painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(opt.rect.adjusted(DetailColumn(opt.fontMetrics), 0, 0, 0),
+                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QString detail = index.data(kPortDetailRole).toString();
+        if (!detail.isEmpty())
+            size.setWidth(DetailColumn(option.fontMetrics) +
+                          option.fontMetrics.horizontalAdvance(detail) + 8);
+        return size;
     }
 };
 
@@ -78,8 +102,7 @@ void PortList::refresh() {
         const QString detail = PortEntryDetail(e);
         list_->setItemData(i, detail, kPortDetailRole);
         list_->setItemData(i, EntryTip(e), Qt::ToolTipRole);
-        widest = std::max(
-            widest, metrics.horizontalAdvance(list_->itemText(i) + QStringLiteral("   ") + detail));
+        widest = std::max(widest, DetailColumn(metrics) + metrics.horizontalAdvance(detail));
     }
     // Room for the detail lines; the opened list may be wider than the list itself.
     list_->view()->setMinimumWidth(widest + 2 * metrics.averageCharWidth() + 24);
