@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -357,6 +358,15 @@ TEST_F(ControlsTest, CaptionsFitTheirControls) {
             EXPECT_FALSE(other->geometry().intersects(drawn)) << other->objectName().toStdString();
         }
     }
+    for (QPushButton* button : window_->findChildren<QPushButton*>()) {
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        EXPECT_LE(QFontMetrics(button->font()).size(Qt::TextShowMnemonic, button->text()).width() + 2 * margin,
+                  button->width())
+            << button->objectName().toStdString();
+    }
+    for (int i = 0; i < c_.SSTab1->count(); ++i)
+        EXPECT_LE(QFontMetrics(c_.SSTab1->font()).horizontalAdvance(c_.SSTab1->tabText(i)),
+                  c_.SSTab1->tabBar()->tabRect(i).width());
     for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
         SCOPED_TRACE(frame->objectName().toStdString());
         QStyleOptionGroupBox option;
