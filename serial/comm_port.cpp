@@ -144,8 +144,11 @@ bool CommPort::setPortOpen(bool open, CommError* err) {
         const QString why = port_.errorString();
         const OpenProblem problem = ClassifyOpenFailure(device, port_.error());
         port_.clearError();
+        const QStringList present = problem == OpenProblem::Missing
+                                        ? DevicesPresent(programFolder_, SystemPortEnumerator().ports())
+                                        : QStringList();
         return Fail(err, kCommOpenFailed,
-                    OpenFailureText(DescribePortEntry(portNumber_, programFolder_, {}), problem, why));
+                    OpenFailureText(DescribePortEntry(portNumber_, programFolder_, {}), problem, why, present));
     }
     received_.clear();
     pending_.clear();

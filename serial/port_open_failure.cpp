@@ -32,7 +32,30 @@ OpenProblem ClassifyOpenFailure(const QString& device, QSerialPort::SerialPortEr
                                                         : OpenProblem::NoPermission;
 }
 
-QString OpenFailureText(const PortEntry& e, OpenProblem problem, const QString& systemText) {
+QStringList DevicesPresent(const QString& programFolder, const QList<DetectedPort>& detected) {
+    QStringList lines;
+    QList<QString> reached;
+    for (int n = 1; n <= 16; ++n) {
+        const PortEntry e = DescribePortEntry(n, programFolder, detected);
+        if (!e.detected) continue;
+        reached << e.detected->device;
+        lines << QStringLiteral("COM%1: %2  %3")
+                     .arg(n)
+                     .arg(e.device, e.detected->summary())
+                     .trimmed();
+    }
+    for (const DetectedPort& d : detected)
+        if (!reached.contains(d.device))
+            lines << QStringLiteral("（COM なし）: %1  %2").arg(d.device, d.summary()).trimmed();
+    return lines;
+}
+
+QString OpenFailureText(const PortEntry& e, OpenProblem problem, const QString& systemText,
+                        const QStringList& present) {
+    if (problem == OpenProblem::Missing && !present.isEmpty())
+        return OpenFailureText(e, problem, systemText) +
+               QStringLiteral("\r\nいまつながっている装置:\r\n  ") +
+               present.join(QStringLiteral("\r\n  "));
     const QString com = QStringLiteral("COM%1").arg(e.number);
     switch (problem) {
         case OpenProblem::Missing:

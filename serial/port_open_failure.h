@@ -3,6 +3,7 @@
 
 #include <QSerialPort>
 #include <QString>
+#include <QStringList>
 
 #include "serial/port_inventory.h"
 
@@ -15,8 +16,14 @@ enum class OpenProblem { Missing, NoPermission, InUse, Other };
 [[nodiscard]] OpenProblem ClassifyOpenFailure(const QString& device,
                                               QSerialPort::SerialPortError error);
 
-// The message for entry e; systemText is the port's own description of the failure.
+// The message for entry e; systemText is the port's own description of the failure, present
+// the devices there are now (see DevicesPresent), named when the entry's device is missing.
 [[nodiscard]] QString OpenFailureText(const PortEntry& e, OpenProblem problem,
-                                      const QString& systemText);
+                                      const QString& systemText, const QStringList& present = {});
+
+// One line for each detected device: the entry that reaches it ("COM5: /dev/ttyUSB0  FT232R USB
+// UART, FTDI"), or none, when only giving an entry that device makes it reachable.
+[[nodiscard]] QStringList DevicesPresent(const QString& programFolder,
+                                         const QList<DetectedPort>& detected);
 
 }  // namespace fenmor

@@ -142,6 +142,17 @@ TEST(OpenFailure, SaysWhyAndWhatToDo) {
         {5, OpenProblem::InUse, {"ほかのプログラムが使っています", "Device busy"}},
         {5, OpenProblem::Other, {"COM5 (/dev/ttyUSB0) を開けません: Device busy"}},
     };
+    // What is there now, for a missing device: the entry that reaches each device, or none.
+    const DetectedPort unreached{
+        QStringLiteral("/dev/ttyUSB7"), QStringLiteral("USB-Serial"), {}, {}, {}};
+    const QStringList present = DevicesPresent(folder.path(), {kFtdi, unreached});
+    EXPECT_EQ(present, QStringList({"COM5: /dev/ttyUSB0  FT232R USB UART, FTDI, S/N A50285BI",
+                                    "（COM なし）: /dev/ttyUSB7  USB-Serial"}));
+    EXPECT_TRUE(
+        OpenFailureText(DescribePortEntry(4, folder.path(), {}), OpenProblem::Missing, {}, present)
+            .endsWith(
+                QStringLiteral("いまつながっている装置:\r\n  COM5: /dev/ttyUSB0  FT232R USB UART, "
+                               "FTDI, S/N A50285BI\r\n  （COM なし）: /dev/ttyUSB7  USB-Serial")));
     for (const Row& r : rows) {
         const QString text = OpenFailureText(DescribePortEntry(r.n, folder.path(), {}), r.problem,
                                              QStringLiteral("Device busy"));
