@@ -23,8 +23,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 #include <utility>
 #include <vector>
+
+#include "app/port_list.h"
 
 namespace fenmor {
 namespace {
@@ -257,6 +261,25 @@ public:
     }
 };
 
+// The design's lists are narrow: a list showing "115200" needs the room most styles give the
+// arrow. The arrow is kept to the width of a scroll bar's arrow and the text field gets the rest.
+class CompactListStyle final : public QProxyStyle {
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override {
+        QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
+        if (control != CC_ComboBox) return r;
+        const QRect arrow = QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget);
+        const int spare = std::max(0, arrow.width() - kArrowWidth);
+        if (sub == SC_ComboBoxArrow) r.setLeft(r.left() + spare);
+        if (sub == SC_ComboBoxEditField) r.setRight(r.right() + spare);
+        return r;
+    }
+
+private:
+    static constexpr int kArrowWidth = 14;
+};
+
 // A tab area that can tell, before it is first shown, where its pages will start.
 class TabArea final : public QTabWidget {
 public:
@@ -279,6 +302,8 @@ public:
         buildTabArea();
         for (const Row& row : kRows) add(row);
         for (const LineRow& line : kLines) addLine(line);
+        makeRoomForCaptions();
+        for (QWidget* w : order_) squeezeCaption(w);
         applyDesignValues();
         applyTabOrder();
         Controls c;
@@ -315,6 +340,7 @@ private:
         w->setProperty("controlName", QString::fromLatin1(controlName));
         if (index != kSingle) w->setProperty("controlIndex", index);
         made_.insert(w->objectName(), w);
+        order_.push_back(w);
     }
 
     void buildTabArea() {
@@ -365,7 +391,12 @@ private:
             }
             case Kind::Check: return new QCheckBox(caption, parent);
             case Kind::Combo: {
-                auto* combo = new QComboBox(parent);
+                // The port list says when it opens, so that it can show what each entry reaches.
+                QComboBox* combo = std::strcmp(row.name, "cobPT") == 0 ? new PortListBox(parent)
+                                                                        : new QComboBox(parent);
+                auto* listStyle = new CompactListStyle;
+                listStyle->setParent(combo);
+                combo->setStyle(listStyle);
                 combo->setEditable(true);
                 combo->setInsertPolicy(QComboBox::NoInsert);
                 combo->setEditText(caption);
@@ -404,38 +435,102 @@ private:
         w->setToolTip(QString::fromUtf8(row.tooltip));
         w->setGeometry(pixels(row.left, row.top, row.width, row.height, origin(row.parent)));
         name(w, row.name, row.index);
-        fitCaption(w, row.kind);
         if (row.tabOrder != kNoTab && w->focusPolicy() != Qt::NoFocus) {
             tabOrder_.emplace_back(row.tabOrder, w);
         }
     }
 
-    // The stand-in face sets kana at full width where the design's proportional face sets them
-    // narrower, so a caption can come out wider than its control: it is set a little tighter.
-    static void fitCaption(QWidget* w, Kind kind) {
-        QString caption;
-        int decoration = 0;
+    // The room a caption takes in its control: the text and, for a check box or an option
+    // button, the indicator in front of it. Zero for a control without a caption of its own.
+    static int CaptionWidth(const QWidget* w, const QFont& font) {
         const QStyle* style = w->style();
-        if (kind == Kind::Label) {
-            caption = static_cast<QLabel*>(w)->text();
-        } else if (kind == Kind::Check) {
-            caption = static_cast<QAbstractButton*>(w)->text();
+        int decoration = 0;
+        QString caption;
+        if (const auto* label = qobject_cast<const QLabel*>(w)) {
+            caption = label->text();
+        } else if (const auto* check = qobject_cast<const QCheckBox*>(w)) {
+            caption = check->text();
             decoration = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
                          style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
-        } else if (kind == Kind::Option) {
-            caption = static_cast<QAbstractButton*>(w)->text();
+        } else if (const auto* option = qobject_cast<const QRadioButton*>(w)) {
+            caption = option->text();
             decoration = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
                          style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
-        } else {
-            return;
         }
+        if (caption.isEmpty()) return 0;
+        return QFontMetrics(font).size(Qt::TextShowMnemonic, caption).width() + decoration;
+    }
+
+    // A caption the design's box is a pixel or a few too small for (the box was drawn for
+    // another face, and twips round to whole pixels) gets the room it needs from free space
+    // beside and around its control: to the right first, then to the left, never onto
+    // another control or past its frame. Its letters keep their size and spacing.
+    void makeRoomForCaptions() {
+        for (QWidget* w : order_) {
+            const int width = CaptionWidth(w, w->font());
+            if (width == 0) continue;
+            QRect r = w->geometry();
+            const int height = QFontMetrics(w->font()).height();
+            if (r.height() < height) r = Taller(w, r, height);
+            if (r.width() < width) r = Wider(w, r, width);
+            w->setGeometry(r);
+        }
+    }
+
+    // The siblings of w a box may not reach into.
+    static QList<QRect> Neighbours(const QWidget* w) {
+        QList<QRect> rects;
+        for (const QObject* o : w->parentWidget()->children()) {
+            const auto* other = qobject_cast<const QWidget*>(o);
+            if (other == nullptr || other == w || other->isWindow()) continue;
+            // A frame the design lays the control over is its background, not its neighbour.
+            if (other->geometry().contains(w->geometry())) continue;
+            rects << other->geometry();
+        }
+        return rects;
+    }
+
+    // The holder's inside: the whole of a window or page, within the border of a frame.
+    static QRect Inside(const QWidget* w) {
+        const QWidget* holder = w->parentWidget();
+        const int border = qobject_cast<const QGroupBox*>(holder) != nullptr ? 2 : 0;
+        return holder->rect().adjusted(border, 0, -border, -border);
+    }
+
+    static bool Free(const QWidget* w, const QRect& r) {
+        if (!Inside(w).contains(r)) return false;
+        const QList<QRect> others = Neighbours(w);
+        return std::none_of(others.begin(), others.end(),
+                            [&](const QRect& o) { return o.intersects(r); });
+    }
+
+    static QRect Wider(const QWidget* w, QRect r, int width) {
+        while (r.width() < width && Free(w, r.adjusted(0, 0, 1, 0))) r.adjust(0, 0, 1, 0);
+        while (r.width() < width && Free(w, r.adjusted(-1, 0, 0, 0))) r.adjust(-1, 0, 0, 0);
+        return r;
+    }
+
+    // Taller by as much above as below where there is room, so the text stays on its line.
+    static QRect Taller(const QWidget* w, QRect r, int height) {
+        for (bool below = true; r.height() < height; below = !below) {
+            const QRect next = below ? r.adjusted(0, 0, 0, 1) : r.adjusted(0, -1, 0, 0);
+            const QRect other = below ? r.adjusted(0, -1, 0, 0) : r.adjusted(0, 0, 0, 1);
+            if (Free(w, next))
+                r = next;
+            else if (Free(w, other))
+                r = other;
+            else
+                break;
+        }
+        return r;
+    }
+
+    // Where no room is free (a face other than the IPA faces, which set kana wider than the
+    // design's), the caption is set a little tighter, and smaller only when no spacing helps.
+    static void squeezeCaption(QWidget* w) {
         QFont font = w->font();
-        const auto fits = [&] {
-            return QFontMetrics(font).size(Qt::TextShowMnemonic, caption).width() <=
-                   w->width() - decoration;
-        };
+        const auto fits = [&] { return CaptionWidth(w, font) <= w->width(); };
         if (fits()) return;
-        // Tighter first; smaller only for a caption that no spacing brings into its control.
         for (double size = font.pointSizeF(); size >= kSmallestPointSize; size -= 0.5) {
             font.setPointSizeF(size);
             for (int spacing = 98; spacing >= kTightestSpacing; spacing -= 2) {
@@ -572,15 +667,20 @@ private:
     QStyle* frameStyle_ = nullptr;
     bool frameStyleChosen_ = false;
     QHash<QString, QWidget*> made_;
+    std::vector<QWidget*> order_;  // in creation order, so that the layout is the same each run
     QHash<QString, QButtonGroup*> groups_;
     std::vector<std::pair<int, QWidget*>> tabOrder_;
 };
 
 double UsableDpi(double dpi) { return dpi > 0 ? dpi : 96.0; }
 
-QString InstalledOr(const char* installed, const char* design) {
-    const QString face = QString::fromUtf8(installed);
-    return QFontDatabase::hasFamily(face) ? face : QString::fromUtf8(design);
+// The first of the faces that is installed, else the design's own face.
+QString FirstInstalled(std::initializer_list<const char*> faces, const char* design) {
+    for (const char* installed : faces) {
+        const QString face = QString::fromUtf8(installed);
+        if (QFontDatabase::hasFamily(face)) return face;
+    }
+    return QString::fromUtf8(design);
 }
 
 }  // namespace
@@ -595,8 +695,15 @@ int PixelsToTwips(int pixels, double dpi) {
 
 Controls BuildControls(QWidget* window, double dpi) { return Builder(window, dpi).build(); }
 
-QString FixedPitchFace() { return InstalledOr("Noto Sans Mono CJK JP", "ＭＳ ゴシック"); }
+// The IPA faces were drawn to the metrics of the design's faces, so the captions fit as
+// designed; the Noto faces set kana wider. Under a Japanese locale the font database knows the
+// IPA faces by their Japanese names only.
+QString FixedPitchFace() {
+    return FirstInstalled({"IPAGothic", "IPAゴシック", "Noto Sans Mono CJK JP"}, "ＭＳ ゴシック");
+}
 
-QString ProportionalFace() { return InstalledOr("Noto Sans CJK JP", "ＭＳ Ｐゴシック"); }
+QString ProportionalFace() {
+    return FirstInstalled({"IPAPGothic", "IPA Pゴシック", "Noto Sans CJK JP"}, "ＭＳ Ｐゴシック");
+}
 
 }  // namespace fenmor

@@ -67,6 +67,8 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     InstallEntryValidators(c_);
     port_ = std::make_unique<CommPort>(programFolder, pinPollMs);
     link_ = std::make_unique<SerialLink>(SerialLink{*session_, *port_, Timer1, Timer2, *this});
+    portList_ = std::make_unique<PortList>(c_.cobPT, programFolder, *messages_,
+                                           [this](const QString& text) { setText(text, false); });
     Timer1.setInterval(1000);
     Timer2.setInterval(200);
     connectControls();

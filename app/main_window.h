@@ -13,6 +13,7 @@
 #include "app/copy_print.h"
 #include "app/data_list_view.h"
 #include "app/option_interlocks.h"
+#include "app/port_list.h"
 #include "app/window_options.h"
 #include "core/session.h"
 #include "files/output_file_selection.h"
@@ -36,6 +37,7 @@ public:
     [[nodiscard]] QTimer& timer1() { return Timer1; }
     [[nodiscard]] DataListView& dataList() { return *list_; }
     [[nodiscard]] double dpi() const { return dpi_; }
+    [[nodiscard]] PortList& portList() { return *portList_; }
 
     // The file dialog and the printer to use instead of the platform's (tests answer them).
     void setFileDialog(FileDialog* dialog) { dialog_ = dialog; }
@@ -109,6 +111,7 @@ private:
     Printer* printer_ = nullptr;
     std::unique_ptr<CommPort> port_;
     std::unique_ptr<SerialLink> link_;
+    std::unique_ptr<PortList> portList_;
     ConfigState config_;
     // The placement read from the file, and the position and client size it gave: saved back
     // as it stood while the window keeps them, so that twips finer than a pixel are not rounded

@@ -27,6 +27,9 @@ short AnswerOf(int button) {
 }  // namespace
 
 short MessageBoxService::show(const QString& text, Buttons buttons, Icon icon, const QString& title) {
+    // A message at start-up comes before the window is shown; the window comes first, so that
+    // the user sees what the message is about.
+    if (parent_ != nullptr && !parent_->isVisible()) parent_->show();
     QMessageBox box(parent_);
     box.setWindowTitle(title.isEmpty() ? kAppTitle : title);
     box.setText(QString(text).replace(kCrLf, QStringLiteral("\n")));

@@ -5,7 +5,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-serialport-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk xvfb xauth poppler-utils
+  fonts-noto-cjk fonts-ipafont-gothic xvfb xauth poppler-utils
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 missing=()

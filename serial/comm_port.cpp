@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "serial/com_names.h"
+#include "serial/port_open_failure.h"
 
 namespace fenmor {
 namespace {
@@ -141,10 +142,13 @@ bool CommPort::setPortOpen(bool open, CommError* err) {
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadWrite)) {
         const QString why = port_.errorString();
+        const OpenProblem problem = ClassifyOpenFailure(device, port_.error());
         port_.clearError();
-        return Fail(
-            err, kCommOpenFailed,
-            QStringLiteral("COM%1 (%2) を開けません: %3").arg(portNumber_).arg(device, why));
+        const QStringList present = problem == OpenProblem::Missing
+                                        ? DevicesPresent(programFolder_, SystemPortEnumerator().ports())
+                                        : QStringList();
+        return Fail(err, kCommOpenFailed,
+                    OpenFailureText(DescribePortEntry(portNumber_, programFolder_, {}), problem, why, present));
     }
     received_.clear();
     pending_.clear();

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QImage>
@@ -16,11 +17,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -68,7 +72,7 @@ const Expected kInventory[] = {
     {"opIR_0", "QRadioButton", "IrDA", "赤外線通信します。ASKは使えません。", 495, 210, 720, 180, In::Frame1},
     {"opIR_1", "QRadioButton", "Cable", "ケーブル接続の時はこちらを選びます。Xon/Xoff制御になります。", 1305, 210, 825, 180, In::Frame1},
     {"laA_1", "QLabel", "ポート", "ポートを選びます。IrDAならCOM4か 5、Cableなら１か２です。", 2385, 210, 465, 165, In::Frame1},
-    {"cobPT", "QComboBox", "com1", "RS-232Cのポートを選びます。", 2865, 150, 945, 300, In::Frame1},
+    {"cobPT", "fenmor::PortListBox", "com1", "RS-232Cのポートを選びます。", 2865, 150, 945, 300, In::Frame1},
     {"laA_2", "QLabel", "速度", "ケーブル接続のとき、通信速度を選びます。", 3960, 210, 360, 165, In::Frame1},
     {"cobSP", "QComboBox", "9600", "PIザウルスでは 9600以下にします。", 4365, 150, 1005, 300, In::Frame1},
 
@@ -225,6 +229,28 @@ TEST_F(ControlsTest, EveryControlHasItsKindTextAndTooltip) {
     }
 }
 
+// A label, check box or option button with a caption, and the room its caption takes.
+QString CaptionOf(const QWidget* w) {
+    if (const auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+    if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w))
+        return static_cast<const QAbstractButton*>(w)->text();
+    return {};
+}
+
+bool HasCaption(const QWidget* w) { return !CaptionOf(w).isEmpty(); }
+
+int CaptionWidth(const QWidget* w) {
+    const QStyle* style = w->style();
+    int decoration = 0;
+    if (qobject_cast<const QCheckBox*>(w))
+        decoration = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
+                     style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
+    if (qobject_cast<const QRadioButton*>(w))
+        decoration = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
+                     style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
+    return QFontMetrics(w->font()).size(Qt::TextShowMnemonic, CaptionOf(w)).width() + decoration;
+}
+
 TEST_F(ControlsTest, NoControlBeyondTheDesign) {
     std::set<std::string> expected;
     for (const Expected& e : kInventory) expected.insert(e.objectName);
@@ -261,10 +287,20 @@ TEST_F(ControlsTest, PlacesAndSizesFollowTheDesign) {
         QWidget* w = find(e.objectName);
         ASSERT_NE(w, nullptr);
         const QPoint at = w->mapTo(measuredFrom(e.in), QPoint(0, 0));
-        EXPECT_NEAR(PixelsToTwips(at.x(), kDpi), e.x, kSlack);
-        EXPECT_NEAR(PixelsToTwips(at.y(), kDpi), e.y, kSlack);
-        EXPECT_NEAR(PixelsToTwips(w->width(), kDpi), e.w, kSlack);
-        EXPECT_NEAR(PixelsToTwips(w->height(), kDpi), e.h, kSlack);
+        const QRect actual(at, w->size());
+        const QRect design(TwipsToPixels(e.x, kDpi), TwipsToPixels(e.y, kDpi), TwipsToPixels(e.w, kDpi),
+                           TwipsToPixels(e.h, kDpi));
+        if (!HasCaption(w)) {
+            EXPECT_NEAR(PixelsToTwips(at.x(), kDpi), e.x, kSlack);
+            EXPECT_NEAR(PixelsToTwips(at.y(), kDpi), e.y, kSlack);
+            EXPECT_NEAR(PixelsToTwips(w->width(), kDpi), e.w, kSlack);
+            EXPECT_NEAR(PixelsToTwips(w->height(), kDpi), e.h, kSlack);
+            continue;
+        }
+        // A caption's box is the design's, grown only as far as its caption needs.
+        EXPECT_TRUE(actual.adjusted(-1, -1, 1, 1).contains(design));
+        EXPECT_LE(actual.width(), std::max(design.width() + 1, CaptionWidth(w)));
+        EXPECT_LE(actual.height(), std::max(design.height() + 1, QFontMetrics(w->font()).height()));
     }
 }
 
@@ -303,36 +339,45 @@ TEST_F(ControlsTest, NoControlIsCoveredByAnother) {
     }
 }
 
+// Every caption is whole in the window's own font: as wide and as high as its text, on no
+// other control, and the frames' captions under no control.
 TEST_F(ControlsTest, CaptionsFitTheirControls) {
+    show();
     for (const Expected& e : kInventory) {
         QWidget* w = find(e.objectName);
         ASSERT_NE(w, nullptr) << e.objectName;
-        int decoration = 0;
-        if (qobject_cast<QCheckBox*>(w) != nullptr) {
-            decoration = w->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
-                         w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
-        } else if (qobject_cast<QRadioButton*>(w) != nullptr) {
-            decoration = w->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
-                         w->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
-        } else if (qobject_cast<QLabel*>(w) == nullptr) {
-            continue;
-        }
+        if (!HasCaption(w)) continue;
         SCOPED_TRACE(e.objectName);
-        const QFont font = w->font();
-        const int width = QFontMetrics(font).size(Qt::TextShowMnemonic, TextOf(w)).width();
-        EXPECT_LE(width + decoration, w->width());
-        // Set tighter or smaller than the window's font only as far as stays legible.
-        EXPECT_GE(font.pointSizeF(), 7.0);
-        if (font.letterSpacingType() == QFont::PercentageSpacing && font.letterSpacing() != 0) {
-            EXPECT_GE(font.letterSpacing(), 86.0);
+        EXPECT_LE(CaptionWidth(w), w->width());
+        EXPECT_GE(w->height(), QFontMetrics(w->font()).height());
+        EXPECT_EQ(w->font(), window_->font());
+        // Where the design lets a box run under its neighbour, its caption must stop short of it.
+        const QRect drawn(w->pos(), QSize(CaptionWidth(w), w->height()));
+        for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other == w || other->geometry().contains(w->geometry())) continue;
+            EXPECT_FALSE(other->geometry().intersects(drawn)) << other->objectName().toStdString();
         }
     }
-    // A caption that fits is left in the window's font.
-    for (QWidget* w : {static_cast<QWidget*>(c_.laA[2]), static_cast<QWidget*>(c_.ckPT)}) {
-        EXPECT_EQ(QFontMetrics(w->font()).horizontalAdvance(Q("速度ポート")),
-                  QFontMetrics(window_->font()).horizontalAdvance(Q("速度ポート")))
-            << w->objectName().toStdString();
-        EXPECT_FALSE(w->testAttribute(Qt::WA_SetFont)) << w->objectName().toStdString();
+    for (QPushButton* button : window_->findChildren<QPushButton*>()) {
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        EXPECT_LE(QFontMetrics(button->font()).size(Qt::TextShowMnemonic, button->text()).width() + 2 * margin,
+                  button->width())
+            << button->objectName().toStdString();
+    }
+    for (int i = 0; i < c_.SSTab1->count(); ++i)
+        EXPECT_LE(QFontMetrics(c_.SSTab1->font()).horizontalAdvance(c_.SSTab1->tabText(i)),
+                  c_.SSTab1->tabBar()->tabRect(i).width());
+    for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
+        SCOPED_TRACE(frame->objectName().toStdString());
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        const QRect caption =
+            frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+        EXPECT_GE(caption.width(), QFontMetrics(frame->font()).horizontalAdvance(frame->title()));
+        for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            EXPECT_FALSE(child->geometry().intersects(caption)) << child->objectName().toStdString();
     }
 }
 
@@ -487,18 +532,18 @@ TEST_F(ControlsTest, DataListIsFastAndReadOnly) {
     EXPECT_EQ(list->font().pointSizeF(), 9.0);
 }
 
+// The IPA faces, by their English names or, under a Japanese locale, their Japanese ones.
 TEST_F(ControlsTest, FontsResolveToInstalledFaces) {
-    EXPECT_EQ(FixedPitchFace(), Q("Noto Sans Mono CJK JP"));
-    EXPECT_EQ(ProportionalFace(), Q("Noto Sans CJK JP"));
+    const QStringList fixed = {Q("IPAGothic"), Q("IPAゴシック")};
+    const QStringList proportional = {Q("IPAPGothic"), Q("IPA Pゴシック")};
+    EXPECT_TRUE(fixed.contains(FixedPitchFace())) << FixedPitchFace().toStdString();
+    EXPECT_TRUE(proportional.contains(ProportionalFace())) << ProportionalFace().toStdString();
     EXPECT_EQ(window_->font().family(), ProportionalFace());
     EXPECT_EQ(window_->font().pointSizeF(), 9.0);
-    for (QWidget* w : {static_cast<QWidget*>(c_.liD), static_cast<QWidget*>(c_.laB),
-                       static_cast<QWidget*>(c_.btSTA), static_cast<QWidget*>(c_.ckHK)}) {
-        EXPECT_TRUE(QFontInfo(w->font()).family().contains(Q("Noto")))
-            << w->objectName().toStdString();
-    }
-    EXPECT_EQ(QFontInfo(c_.liD->font()).family(), Q("Noto Sans Mono CJK JP"));
-    EXPECT_EQ(QFontInfo(c_.btSTA->font()).family(), Q("Noto Sans CJK JP"));
+    for (QWidget* w : {static_cast<QWidget*>(c_.laB), static_cast<QWidget*>(c_.btSTA),
+                       static_cast<QWidget*>(c_.ckHK)})
+        EXPECT_TRUE(proportional.contains(QFontInfo(w->font()).family())) << w->objectName().toStdString();
+    EXPECT_TRUE(fixed.contains(QFontInfo(c_.liD->font()).family()));
     EXPECT_EQ(c_.btSTA->font().pointSizeF(), 9.0);
 }
 
