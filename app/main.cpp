@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/shutdown_signals.h"
+#include "locations/app_locations.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -20,5 +21,6 @@ int main(int argc, char** argv) {
     window.Form_Load();
     if (window.unloaded()) return 0;  // ended while start-up showed a message
     window.show();
+    window.useJournalFolder(fenmor::ResolveLocations(QCoreApplication::applicationDirPath()).journalFolder);
     return QApplication::exec();
 }

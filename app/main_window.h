@@ -21,6 +21,9 @@
 
 namespace fenmor {
 
+class ReceiveJournal;
+class Reconversion;
+
 class frmZ2P final : public QWidget, private ReceiveView, private StatusLabel, private ConfigHost {
     Q_OBJECT
 public:
@@ -41,6 +44,10 @@ public:
     void setPrinter(Printer* printer) { printer_ = printer; }
 
     void Form_Load();
+    // Keeps every transfer in the journal folder, offers an unprocessed one once the window is
+    // shown, and adds re-conversion (the command on the saved-data page, dropped files).
+    void useJournalFolder(const QString& folder);
+    [[nodiscard]] Reconversion* reconversion() const { return reconversion_.get(); }
     [[nodiscard]] bool unloaded() const { return unloaded_; }
     void btMSize_Click();
     void btCOPY_Click();
@@ -113,6 +120,8 @@ private:
     bool shown_ = false;
     bool busy_ = false;
     bool unloaded_ = false;
+    std::unique_ptr<ReceiveJournal> journal_;
+    std::unique_ptr<Reconversion> reconversion_;
 };
 
 }  // namespace fenmor
