@@ -77,9 +77,14 @@ void ReceiveJournal::received(const QByteArray& block) {
         return;
     }
     if (!sinceSync_.isValid() || sinceSync_.elapsed() >= 1000) {
+        // The first sync of a new file also syncs the folder that names it.
+        const QString folder = sinceSync_.isValid() ? QString() : folder_;
         sinceSync_.start();
         const int fd = fd_;
-        worker_.post([fd] { ::fdatasync(fd); });
+        worker_.post([fd, folder] {
+            ::fdatasync(fd);
+            if (!folder.isEmpty()) SyncFolder(folder);
+        });
     }
 }
 

@@ -50,6 +50,7 @@ KeptTransfersDialog::KeptTransfersDialog(Reconversion& reconversion, QWidget* pa
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table_);
     auto* buttons = new QDialogButtonBox(this);
@@ -87,7 +88,6 @@ void KeptTransfersDialog::refresh() {
         for (int col = 0; col < texts.size(); ++col) table_->setItem(row, col, new QTableWidgetItem(texts[col]));
         table_->item(row, 1)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    table_->resizeColumnsToContents();
     if (rowCount() > 0) table_->selectRow(rowCount() - 1);
 }
 
