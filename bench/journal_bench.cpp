@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
             Receive(j, transfer.mid(at, block), paced);
             QThread::usleep(static_cast<unsigned long>(gapUs));
         }
+        QElapsedTimer end;
+        end.start();
         j.processed();
+        std::printf("paced end of transfer: processed() %.3f ms on the window's thread\n", end.nsecsElapsed() / 1e6);
     }
     std::printf("paced %d s: %lld calls, %.1f ms in all (%.4f %% of the wire time), first call %.3f ms, longest other call %.3f ms\n",
                 pacedSeconds, static_cast<long long>(paced.calls), paced.totalNs / 1e6,
