@@ -11,7 +11,10 @@
 #include <optional>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fenmor {
 namespace {
@@ -68,6 +71,14 @@ QString MarkJournal(const QString& path, JournalState state) {
     if (QFileInfo::exists(target) || std::rename(QFile::encodeName(path), QFile::encodeName(target)) != 0)
         return {};
     return target;
+}
+
+bool JournalInUse(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
 }
 
 void RemoveOldDoneJournals(const QString& folder, int keep) {

@@ -34,6 +34,9 @@ struct JournalEntry {
 // Renames the journal file into the state; returns its new path, or empty on failure.
 [[nodiscard]] QString MarkJournal(const QString& path, JournalState state);
 
+// True while a running program receives into the journal file (it holds a lock on it).
+[[nodiscard]] bool JournalInUse(const QString& path);
+
 // Removes the oldest done journals so that `keep` remain.
 void RemoveOldDoneJournals(const QString& folder, int keep);
 

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +124,7 @@ bool ReceiveJournal::openFile() {
         if (fd_ >= 0) {
             path_ = path;
             ::fchmod(fd_, 0600);  // whatever the umask allowed
+            ::flock(fd_, LOCK_EX | LOCK_NB);  // another program's start-up leaves it alone
             sinceSync_.invalidate();
             return true;
         }

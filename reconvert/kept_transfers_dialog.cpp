@@ -75,7 +75,7 @@ void KeptTransfersDialog::refresh() {
         folder_->setText(QStringLiteral("保存先：") + journal->folder() +
                          (journal->settings().enabled ? QString() : QStringLiteral("（受信ジャーナルは切ってあります）")));
         for (JournalEntry& e : ListJournal(journal->folder()))
-            if (e.path != journal->currentPath()) entries_.push_back(std::move(e));
+            if (e.path != journal->currentPath() && !JournalInUse(e.path)) entries_.push_back(std::move(e));
     } else {
         folder_->setText(QStringLiteral("受信ジャーナルはありません。"));
     }

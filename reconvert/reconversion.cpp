@@ -79,7 +79,7 @@ bool Reconversion::eventFilter(QObject* watched, QEvent* event) {
 void Reconversion::offerRecovery() {
     if (!journal_) return;
     for (const JournalEntry& e : ListJournal(journal_->folder())) {
-        if (e.state != JournalState::Open || e.path == journal_->currentPath()) continue;
+        if (e.state != JournalState::Open || e.path == journal_->currentPath() || JournalInUse(e.path)) continue;
         if (e.size == 0) {  // begun, but nothing was written into it
             QFile::remove(e.path);
             continue;

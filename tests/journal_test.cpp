@@ -44,12 +44,14 @@ TEST_F(JournalTest, KeepsEveryBlockInOrderForTheUserAloneAndMarksTheTransferDone
     const QString open = j.currentPath();
     EXPECT_EQ(open, folder() + "/20240305-140709.open");
     EXPECT_EQ(ReadFile(open), QByteArray("\"M\",\"\"\r\n\x82\xa0\0", 11));  // written before it returns
+    EXPECT_TRUE(JournalInUse(open));  // not offered to another program's start-up
     j.processed();
     j.waitForDisk();
     ::umask(umask);
     EXPECT_FALSE(QFile::exists(open));
     const QString done = folder() + "/20240305-140709.done";
     EXPECT_EQ(ReadFile(done).size(), 11);
+    EXPECT_FALSE(JournalInUse(done));
     EXPECT_EQ(ModeOf(folder()), 0700u);
     EXPECT_EQ(ModeOf(dir.path() + "/state/fenmor"), 0700u);
     EXPECT_EQ(ModeOf(done), 0600u);
