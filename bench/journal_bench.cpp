@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -55,21 +54,25 @@ int main(int argc, char** argv) {
     Timing burst;
     {
         fenmor::ReceiveJournal j(folder, {true, 0});
-        for (qsizetype at = 0; at < transfer.size(); at += block) Receive(j, transfer.mid(at, block), burst);
+        for (qsizetype at = 0; at < transfer.size(); at += block)
+            Receive(j, transfer.mid(at, block), burst);
         QElapsedTimer end;
         end.start();
         j.processed();
         const qint64 processedNs = end.nsecsElapsed();
         j.waitForDisk();
-        std::printf("end of transfer: processed() %.3f ms on the window's thread; sync, rename and "
-                    "removal %.1f ms on the journal's thread\n",
-                    processedNs / 1e6, end.nsecsElapsed() / 1e6);
+        std::printf(
+            "end of transfer: processed() %.3f ms on the window's thread; sync, rename and "
+            "removal %.1f ms on the journal's thread\n",
+            processedNs / 1e6, end.nsecsElapsed() / 1e6);
     }
     const double wire = transfer.size() / kBytesPerSecond;
-    std::printf("burst: %lld bytes in %lld calls, %.1f ms in all (%.4f %% of %.0f s on the wire), "
-                "first call (opens the file) %.3f ms, longest other call %.3f ms\n",
-                static_cast<long long>(transfer.size()), static_cast<long long>(burst.calls), burst.totalNs / 1e6,
-                100.0 * burst.totalNs / 1e9 / wire, wire, burst.firstNs / 1e6, burst.longestNs / 1e6);
+    std::printf(
+        "burst: %lld bytes in %lld calls, %.1f ms in all (%.4f %% of %.0f s on the wire), "
+        "first call (opens the file) %.3f ms, longest other call %.3f ms\n",
+        static_cast<long long>(transfer.size()), static_cast<long long>(burst.calls),
+        burst.totalNs / 1e6, 100.0 * burst.totalNs / 1e9 / wire, wire, burst.firstNs / 1e6,
+        burst.longestNs / 1e6);
 
     // At the wire's pace, with the syncs running beside it.
     Timing paced;
@@ -78,18 +81,22 @@ int main(int argc, char** argv) {
         const qint64 gapUs = static_cast<qint64>(block / kBytesPerSecond * 1e6);
         QElapsedTimer clock;
         clock.start();
-        for (qsizetype at = 0; at < transfer.size() && clock.elapsed() < pacedSeconds * 1000LL; at += block) {
+        for (qsizetype at = 0; at < transfer.size() && clock.elapsed() < pacedSeconds * 1000LL;
+             at += block) {
             Receive(j, transfer.mid(at, block), paced);
             QThread::usleep(static_cast<unsigned long>(gapUs));
         }
         QElapsedTimer end;
         end.start();
         j.processed();
-        std::printf("paced end of transfer: processed() %.3f ms on the window's thread\n", end.nsecsElapsed() / 1e6);
+        std::printf("paced end of transfer: processed() %.3f ms on the window's thread\n",
+                    end.nsecsElapsed() / 1e6);
     }
-    std::printf("paced %d s: %lld calls, %.1f ms in all (%.4f %% of the wire time), first call %.3f ms, longest other call %.3f ms\n",
-                pacedSeconds, static_cast<long long>(paced.calls), paced.totalNs / 1e6,
-                100.0 * paced.totalNs / 1e9 / (paced.calls * block / kBytesPerSecond), paced.firstNs / 1e6,
-                paced.longestNs / 1e6);
+    std::printf(
+        "paced %d s: %lld calls, %.1f ms in all (%.4f %% of the wire time), first call %.3f ms, "
+        "longest other call %.3f ms\n",
+        pacedSeconds, static_cast<long long>(paced.calls), paced.totalNs / 1e6,
+        100.0 * paced.totalNs / 1e9 / (paced.calls * block / kBytesPerSecond), paced.firstNs / 1e6,
+        paced.longestNs / 1e6);
     return 0;
 }

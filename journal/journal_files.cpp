@@ -1,25 +1,26 @@
 // The journal's files and their states, kept in the name so that a state change is one rename.
 #include "journal/journal_files.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-
-#include <algorithm>
-#include <cstdio>
-#include <optional>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
 namespace fenmor {
 namespace {
 
-const QRegularExpression kJournalName(QStringLiteral(R"(^(\d{8}-\d{6})(-\d+)?\.(open|kept|done)$)"));
+const QRegularExpression kJournalName(
+    QStringLiteral(R"(^(\d{8}-\d{6})(-\d+)?\.(open|kept|done)$)"));
 
 std::optional<JournalState> StateOf(const QString& suffix) {
     if (suffix == u"open") return JournalState::Open;
@@ -32,16 +33,21 @@ std::optional<JournalState> StateOf(const QString& suffix) {
 
 QString StateSuffix(JournalState state) {
     switch (state) {
-        case JournalState::Open: return QStringLiteral(".open");
-        case JournalState::Kept: return QStringLiteral(".kept");
-        case JournalState::Done: return QStringLiteral(".done");
+        case JournalState::Open:
+            return QStringLiteral(".open");
+        case JournalState::Kept:
+            return QStringLiteral(".kept");
+        case JournalState::Done:
+            return QStringLiteral(".done");
     }
     return {};
 }
 
 bool IsJournalName(const QString& fileName) { return kJournalName.match(fileName).hasMatch(); }
 
-QString JournalStem(const QDateTime& start) { return start.toString(QStringLiteral("yyyyMMdd-HHmmss")); }
+QString JournalStem(const QDateTime& start) {
+    return start.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
 
 QString WithState(const QString& path, JournalState state) {
     const qsizetype dot = path.lastIndexOf(u'.');
@@ -54,21 +60,25 @@ std::vector<JournalEntry> ListJournal(const QString& folder) {
     for (const QFileInfo& f : files) {
         const QRegularExpressionMatch m = kJournalName.match(f.fileName());
         if (!m.hasMatch()) continue;
-        const QDateTime start = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+        const QDateTime start =
+            QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
         entries.push_back({f.absoluteFilePath(), start, f.size(), *StateOf(m.captured(3))});
     }
     // By start time, then by the number of a second transfer in the same second.
-    std::stable_sort(entries.begin(), entries.end(), [](const JournalEntry& a, const JournalEntry& b) {
-        if (a.start != b.start) return a.start < b.start;
-        return QFileInfo(a.path).completeBaseName().size() < QFileInfo(b.path).completeBaseName().size();
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const JournalEntry& a, const JournalEntry& b) {
+                         if (a.start != b.start) return a.start < b.start;
+                         return QFileInfo(a.path).completeBaseName().size() <
+                                QFileInfo(b.path).completeBaseName().size();
+                     });
     return entries;
 }
 
 QString MarkJournal(const QString& path, JournalState state) {
     const QString target = WithState(path, state);
     if (target == path) return path;
-    if (QFileInfo::exists(target) || std::rename(QFile::encodeName(path), QFile::encodeName(target)) != 0)
+    if (QFileInfo::exists(target) ||
+        std::rename(QFile::encodeName(path), QFile::encodeName(target)) != 0)
         return {};
     return target;
 }
@@ -94,11 +104,13 @@ QString MakePrivateFolder(const QString& folder) {
     // Each missing folder is made 0700, so that no moment exists in which another user may
     // look in; parents that exist keep their permissions.
     QStringList missing;
-    for (QString f = clean; !QFileInfo::exists(f) && f != u"/"; f = QFileInfo(f).absolutePath()) missing.prepend(f);
+    for (QString f = clean; !QFileInfo::exists(f) && f != u"/"; f = QFileInfo(f).absolutePath())
+        missing.prepend(f);
     for (const QString& f : missing)
         if (::mkdir(QFile::encodeName(f).constData(), 0700) != 0 && errno != EEXIST)
             return f + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-    if (!QFileInfo(clean).isDir()) return clean + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    if (!QFileInfo(clean).isDir())
+        return clean + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(ENOTDIR));
     if (::chmod(QFile::encodeName(clean).constData(), 0700) != 0)
         return clean + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
     return {};

@@ -4,17 +4,17 @@
 // the window's thread never waits for the disk.
 #include "journal/receive_journal.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSettings>
-
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <cerrno>
+#include <cstring>
 
 #include "core/services.h"
 #include "journal/journal_files.h"
@@ -39,7 +39,8 @@ bool WriteAll(int fd, const char* data, qsizetype size) {
 
 // A rename is durable once the folder that holds it is synced.
 void SyncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
@@ -120,10 +121,11 @@ bool ReceiveJournal::openFile() {
         const QString candidate = i == 1 ? stem : stem + u'-' + QString::number(i);
         if (StemTaken(candidate)) continue;
         const QString path = candidate + StateSuffix(JournalState::Open);
-        fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+        fd_ = ::open(QFile::encodeName(path).constData(),
+                     O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
         if (fd_ >= 0) {
             path_ = path;
-            ::fchmod(fd_, 0600);  // whatever the umask allowed
+            ::fchmod(fd_, 0600);              // whatever the umask allowed
             ::flock(fd_, LOCK_EX | LOCK_NB);  // another program's start-up leaves it alone
             sinceSync_.invalidate();
             return true;
@@ -138,8 +140,10 @@ bool ReceiveJournal::openFile() {
 void ReceiveJournal::fail(const QString& detail) {
     failed_ = true;
     if (onFailure)
-        onFailure(QStringLiteral("受信ジャーナルに書き込めません。受信したデータはメモリーの中にだけあります。") +
-                  kCrLf + detail);
+        onFailure(
+            QStringLiteral(
+                "受信ジャーナルに書き込めません。受信したデータはメモリーの中にだけあります。") +
+            kCrLf + detail);
 }
 
 void ReceiveJournal::closeFile() {

@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
-
 #include <functional>
 
 #include "journal/sync_worker.h"
@@ -26,7 +25,7 @@ struct JournalSettings {
 [[nodiscard]] JournalSettings ReadJournalSettings(const QString& iniPath);
 
 class ReceiveJournal final : public TransferJournal {
-public:
+  public:
     ReceiveJournal(QString folder, JournalSettings settings);
     ~ReceiveJournal() override;  // an unprocessed transfer's file stays, synced, for recovery
 
@@ -46,7 +45,7 @@ public:
     // Returns once every sync, rename and removal asked for so far has been done.
     void waitForDisk() { worker_.drain(); }
 
-private:
+  private:
     bool openFile();
     void fail(const QString& detail);
     void closeFile();

@@ -11,7 +11,7 @@
 namespace fenmor {
 
 class SyncWorker {
-public:
+  public:
     SyncWorker();
     ~SyncWorker();  // finishes every job given before it returns
     SyncWorker(const SyncWorker&) = delete;
@@ -22,7 +22,7 @@ public:
     // Returns once every job given so far has run.
     void drain();
 
-private:
+  private:
     void run();
 
     std::mutex mutex_;

@@ -6,7 +6,7 @@
 namespace fenmor {
 
 class TransferJournal {
-public:
+  public:
     virtual ~TransferJournal() = default;
     // The bytes of one receive event, in the order they arrived.
     virtual void received(const QByteArray& block) = 0;

@@ -20,9 +20,12 @@ namespace {
 
 QString StateText(JournalState state) {
     switch (state) {
-        case JournalState::Open: return QStringLiteral("未変換（受信が中断）");
-        case JournalState::Kept: return QStringLiteral("未変換");
-        case JournalState::Done: return QStringLiteral("変換済み");
+        case JournalState::Open:
+            return QStringLiteral("未変換（受信が中断）");
+        case JournalState::Kept:
+            return QStringLiteral("未変換");
+        case JournalState::Done:
+            return QStringLiteral("変換済み");
     }
     return {};
 }
@@ -31,7 +34,8 @@ QString KindsOf(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return f.errorString();
     const QStringList kinds = TransferKinds(f.readAll());
-    return kinds.isEmpty() ? QStringLiteral("（見つかりません）") : kinds.join(QStringLiteral("、"));
+    return kinds.isEmpty() ? QStringLiteral("（見つかりません）")
+                           : kinds.join(QStringLiteral("、"));
 }
 
 }  // namespace
@@ -54,9 +58,12 @@ KeptTransfersDialog::KeptTransfersDialog(Reconversion& reconversion, QWidget* pa
     table_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table_);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* convert = buttons->addButton(QStringLiteral("変換 (&C)"), QDialogButtonBox::ActionRole);
-    QPushButton* remove = buttons->addButton(QStringLiteral("削除 (&D)"), QDialogButtonBox::ActionRole);
-    QPushButton* files = buttons->addButton(QStringLiteral("ファイルから変換 (&F)..."), QDialogButtonBox::ActionRole);
+    QPushButton* convert =
+        buttons->addButton(QStringLiteral("変換 (&C)"), QDialogButtonBox::ActionRole);
+    QPushButton* remove =
+        buttons->addButton(QStringLiteral("削除 (&D)"), QDialogButtonBox::ActionRole);
+    QPushButton* files = buttons->addButton(QStringLiteral("ファイルから変換 (&F)..."),
+                                            QDialogButtonBox::ActionRole);
     buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(convert, &QPushButton::clicked, this, &KeptTransfersDialog::convertSelected);
@@ -73,9 +80,12 @@ void KeptTransfersDialog::refresh() {
     entries_.clear();
     if (journal) {
         folder_->setText(QStringLiteral("保存先：") + journal->folder() +
-                         (journal->settings().enabled ? QString() : QStringLiteral("（受信ジャーナルは切ってあります）")));
+                         (journal->settings().enabled
+                              ? QString()
+                              : QStringLiteral("（受信ジャーナルは切ってあります）")));
         for (JournalEntry& e : ListJournal(journal->folder()))
-            if (e.path != journal->currentPath() && !JournalInUse(e.path)) entries_.push_back(std::move(e));
+            if (e.path != journal->currentPath() && !JournalInUse(e.path))
+                entries_.push_back(std::move(e));
     } else {
         folder_->setText(QStringLiteral("受信ジャーナルはありません。"));
     }
@@ -84,8 +94,10 @@ void KeptTransfersDialog::refresh() {
     for (int row = 0; row < rowCount(); ++row) {
         const JournalEntry& e = entries_[static_cast<size_t>(row)];
         const QStringList texts = {e.start.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")),
-                                   c.toString(e.size) + QStringLiteral(" バイト"), KindsOf(e.path), StateText(e.state)};
-        for (int col = 0; col < texts.size(); ++col) table_->setItem(row, col, new QTableWidgetItem(texts[col]));
+                                   c.toString(e.size) + QStringLiteral(" バイト"), KindsOf(e.path),
+                                   StateText(e.state)};
+        for (int col = 0; col < texts.size(); ++col)
+            table_->setItem(row, col, new QTableWidgetItem(texts[col]));
         table_->item(row, 1)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     if (rowCount() > 0) table_->selectRow(rowCount() - 1);
@@ -118,10 +130,14 @@ void KeptTransfersDialog::deleteSelected() {
     const JournalEntry* e = selected();
     if (!e) return;
     Session& s = r_.session();
-    const QString text = e->start.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) + QStringLiteral(" に始まった受信を") +
-                         kCrLf + QStringLiteral("受信ジャーナルから削除しますか？") +
-                         (e->state == JournalState::Done ? QString() : kCrLf + QStringLiteral("（まだ変換していません）"));
-    if (s.message(text, Buttons::YesNo, Icon::Question, QStringLiteral("受信ジャーナル")) != kYes) return;
+    const QString text =
+        e->start.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) +
+        QStringLiteral(" に始まった受信を") + kCrLf +
+        QStringLiteral("受信ジャーナルから削除しますか？") +
+        (e->state == JournalState::Done ? QString()
+                                        : kCrLf + QStringLiteral("（まだ変換していません）"));
+    if (s.message(text, Buttons::YesNo, Icon::Question, QStringLiteral("受信ジャーナル")) != kYes)
+        return;
     QFile f(e->path);
     if (!f.remove()) s.message(f.errorString(), Buttons::Ok, Icon::Exclamation);
     refresh();
@@ -129,7 +145,8 @@ void KeptTransfersDialog::deleteSelected() {
 
 void KeptTransfersDialog::convertChosenFiles() {
     ReceiveJournal* journal = r_.journal();
-    const QStringList files = r_.fileChooser().choose(this, journal ? journal->folder() : QString());
+    const QStringList files =
+        r_.fileChooser().choose(this, journal ? journal->folder() : QString());
     if (files.isEmpty()) return;
     r_.convertFiles(files);
     refresh();

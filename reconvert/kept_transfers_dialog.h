@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <vector>
 
 #include "journal/journal_files.h"
@@ -17,7 +16,7 @@ class Reconversion;
 
 class KeptTransfersDialog final : public QDialog {
     Q_OBJECT
-public:
+  public:
     KeptTransfersDialog(Reconversion& reconversion, QWidget* parent);
 
     void refresh();
@@ -28,7 +27,7 @@ public:
     void deleteSelected();
     void convertChosenFiles();
 
-private:
+  private:
     [[nodiscard]] const JournalEntry* selected() const;
 
     Reconversion& r_;

@@ -12,7 +12,9 @@ namespace {
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool IsCrLfAt(QByteArrayView f, qsizetype p) { return p + 1 < f.size() && f[p] == '\r' && f[p + 1] == '\n'; }
+bool IsCrLfAt(QByteArrayView f, qsizetype p) {
+    return p + 1 < f.size() && f[p] == '\r' && f[p + 1] == '\n';
+}
 
 // A record begins with its kind letter as a field of its own: "D", or "D" and its end. The
 // entry's own end may fall inside that field, just after its first quote or its letter.
@@ -28,13 +30,14 @@ bool RecordStartsAt(QByteArrayView f, qsizetype q) {
         }
         got[k++] = f[i++];
     }
-    return k == 4 && got[0] == '"' && IsLetter(got[1]) && got[2] == '"' && (got[3] == ',' || got[3] == '\r');
+    return k == 4 && got[0] == '"' && IsLetter(got[1]) && got[2] == '"' &&
+           (got[3] == ',' || got[3] == '\r');
 }
 
 // The line being read, fed byte by byte: lines are cut at CR, and the LF after a CR begins
 // the next line without belonging to its record.
 class LineShape {
-public:
+  public:
     void feed(char b) {
         if (b == '\r') {
             *this = LineShape();
@@ -54,11 +57,11 @@ public:
     [[nodiscard]] qsizetype fields() const { return fields_; }
     // A whole record: it begins with the quoted kind letter and ends with its quotes closed.
     [[nodiscard]] bool wholeRecord() const {
-        return len_ >= 3 && head_[0] == '"' && IsLetter(head_[1]) && head_[2] == '"' && last_ == '"' &&
-               quotes_ % 2 == 0;
+        return len_ >= 3 && head_[0] == '"' && IsLetter(head_[1]) && head_[2] == '"' &&
+               last_ == '"' && quotes_ % 2 == 0;
     }
 
-private:
+  private:
     qsizetype len_ = 0;
     qsizetype quotes_ = 0;
     qsizetype fields_ = 1;
@@ -86,7 +89,8 @@ struct Join {
 
 // An entry's end is confirmed when the line of the bytes read that holds it is a whole record:
 // read the other way (the CR LF as the data's line end) that line would be cut in two.
-void CheckJoins(const QByteArray& bytes, const std::vector<Join>& joins, std::vector<RcvWarning>& warnings) {
+void CheckJoins(const QByteArray& bytes, const std::vector<Join>& joins,
+                std::vector<RcvWarning>& warnings) {
     size_t next = 0;
     qsizetype start = 0;
     while (next < joins.size()) {
@@ -96,7 +100,8 @@ void CheckJoins(const QByteArray& bytes, const std::vector<Join>& joins, std::ve
         for (qsizetype i = start; i < end; ++i) line.feed(bytes[i]);
         for (; next < joins.size() && joins[next].at <= end; ++next)
             if (!line.wholeRecord())
-                warnings.push_back({RcvWarning::Kind::UnconfirmedEntryEnd, joins[next].offset, joins[next].entry});
+                warnings.push_back(
+                    {RcvWarning::Kind::UnconfirmedEntryEnd, joins[next].offset, joins[next].entry});
         start = end + 1;
     }
 }
@@ -116,7 +121,8 @@ RcvReading ReadRcv(QByteArrayView f) {
     const auto feed = [&](char b) {
         if (b == '\r' && passed.offset >= 0 && line.kind() != 0) {
             if (line.wholeRecord() && line.kind() == passed.kind && line.fields() != passed.fields)
-                r.warnings.push_back({RcvWarning::Kind::UnconfirmedEntryEnd, passed.offset, passed.entry});
+                r.warnings.push_back(
+                    {RcvWarning::Kind::UnconfirmedEntryEnd, passed.offset, passed.entry});
             passed.offset = -1;
         }
         r.bytes.append(b);
@@ -157,18 +163,22 @@ RcvReading ReadRcv(QByteArrayView f) {
 QString RcvWarningText(const RcvWarning& w) {
     switch (w.kind) {
         case RcvWarning::Kind::UnconfirmedEntryEnd:
-            return QStringLiteral("%1 バイト目の CR LF は、ブロックの区切りかデータの行末か確かめられません"
-                                  "（%2 番目のブロックの区切りとして読みました）。")
+            return QStringLiteral(
+                       "%1 バイト目の CR LF は、ブロックの区切りかデータの行末か確かめられません"
+                       "（%2 番目のブロックの区切りとして読みました）。")
                 .arg(w.offset + 1)
                 .arg(w.entry);
         case RcvWarning::Kind::NoFinalCrLf:
-            return QStringLiteral("ファイルが CR LF で終わっていません（途中で切れています）。"
-                                  "%1 番目のブロックを最後まで読みました。")
+            return QStringLiteral(
+                       "ファイルが CR LF で終わっていません（途中で切れています）。"
+                       "%1 番目のブロックを最後まで読みました。")
                 .arg(w.entry);
     }
     return {};
 }
 
-bool IsRcvName(const QString& fileName) { return fileName.endsWith(QStringLiteral(".rcv"), Qt::CaseInsensitive); }
+bool IsRcvName(const QString& fileName) {
+    return fileName.endsWith(QStringLiteral(".rcv"), Qt::CaseInsensitive);
+}
 
 }  // namespace fenmor

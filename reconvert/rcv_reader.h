@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-
 #include <vector>
 
 namespace fenmor {

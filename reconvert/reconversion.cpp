@@ -23,11 +23,12 @@ namespace fenmor {
 namespace {
 
 class PlatformFileChooser final : public FileChooser {
-public:
+  public:
     QStringList choose(QWidget* parent, const QString& folder) override {
         return QFileDialog::getOpenFileNames(
             parent, QStringLiteral("変換する受信データ"), folder,
-            QStringLiteral("受信データ (*.rcv *.RCV *.cap *.open *.kept *.done);;すべてのファイル (*)"));
+            QStringLiteral(
+                "受信データ (*.rcv *.RCV *.cap *.open *.kept *.done);;すべてのファイル (*)"));
     }
 };
 
@@ -42,11 +43,15 @@ QStringList LocalFiles(const QMimeData* data) {
 }  // namespace
 
 Reconversion::Reconversion(ReconvertContext context, ReceiveJournal* journal, const QRect& place)
-    : QObject(context.window), c_(std::move(context)), journal_(journal),
-      ownChooser_(std::make_unique<PlatformFileChooser>()), chooser_(ownChooser_.get()) {
+    : QObject(context.window),
+      c_(std::move(context)),
+      journal_(journal),
+      ownChooser_(std::make_unique<PlatformFileChooser>()),
+      chooser_(ownChooser_.get()) {
     button_ = new QPushButton(QStringLiteral("再変換 (&V)"), c_.window);
     button_->setObjectName(QStringLiteral("btREDO"));
-    button_->setToolTip(QStringLiteral("保存した受信データ（受信ジャーナル、.rcv、キャプチャー）をもう一度変換します。"));
+    button_->setToolTip(QStringLiteral(
+        "保存した受信データ（受信ジャーナル、.rcv、キャプチャー）をもう一度変換します。"));
     button_->setGeometry(place);
     button_->show();
     connect(button_, &QPushButton::clicked, this, &Reconversion::showKeptTransfers);
@@ -79,18 +84,21 @@ bool Reconversion::eventFilter(QObject* watched, QEvent* event) {
 void Reconversion::offerRecovery() {
     if (!journal_) return;
     for (const JournalEntry& e : ListJournal(journal_->folder())) {
-        if (e.state != JournalState::Open || e.path == journal_->currentPath() || JournalInUse(e.path)) continue;
+        if (e.state != JournalState::Open || e.path == journal_->currentPath() ||
+            JournalInUse(e.path))
+            continue;
         if (e.size == 0) {  // begun, but nothing was written into it
             QFile::remove(e.path);
             continue;
         }
         const QString text =
-            QStringLiteral("前回の受信が途中で終わっています。") + kCrLf + QStringLiteral("受信開始：") +
-            e.start.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) + QStringLiteral("　") +
-            QLocale::c().toString(e.size) + QStringLiteral(" バイト") + kCrLf +
-            QStringLiteral("今のオプションで変換しますか？") + kCrLf +
+            QStringLiteral("前回の受信が途中で終わっています。") + kCrLf +
+            QStringLiteral("受信開始：") + e.start.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) +
+            QStringLiteral("　") + QLocale::c().toString(e.size) + QStringLiteral(" バイト") +
+            kCrLf + QStringLiteral("今のオプションで変換しますか？") + kCrLf +
             QStringLiteral("（いいえ：変換せずに残します。［再変換］からいつでも変換できます。）");
-        const bool yes = c_.s.message(text, Buttons::YesNo, Icon::Question, QStringLiteral("受信データの回復")) == kYes;
+        const bool yes = c_.s.message(text, Buttons::YesNo, Icon::Question,
+                                      QStringLiteral("受信データの回復")) == kYes;
         if (!yes || !convertFile(e.path)) (void)MarkJournal(e.path, JournalState::Kept);
     }
 }
@@ -105,7 +113,8 @@ int Reconversion::convertFiles(const QStringList& paths) {
 bool Reconversion::convertFile(const QString& path) {
     Session& s = c_.s;
     if (c_.receiving()) {
-        s.message(QStringLiteral("受信中は変換できません。受信が終わってから変換してください。") + kCrLf + path,
+        s.message(QStringLiteral("受信中は変換できません。受信が終わってから変換してください。") +
+                      kCrLf + path,
                   Buttons::Ok, Icon::Exclamation);
         return false;
     }
@@ -115,7 +124,8 @@ bool Reconversion::convertFile(const QString& path) {
         return false;
     }
     if (t.bytes.isEmpty()) {
-        s.message(path + kCrLf + QStringLiteral("変換するデータがありません。"), Buttons::Ok, Icon::Exclamation);
+        s.message(path + kCrLf + QStringLiteral("変換するデータがありません。"), Buttons::Ok,
+                  Icon::Exclamation);
         return false;
     }
     c_.showDataPage();

@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
@@ -28,14 +27,14 @@ struct ReconvertContext {
 
 // Chooses saved transfers to convert; the platform's dialog, or an answer in tests.
 class FileChooser {
-public:
+  public:
     virtual ~FileChooser() = default;
     [[nodiscard]] virtual QStringList choose(QWidget* parent, const QString& folder) = 0;
 };
 
 class Reconversion final : public QObject {
     Q_OBJECT
-public:
+  public:
     // Adds the command to the window at `place` (pixels) and takes files dropped on it.
     Reconversion(ReconvertContext context, ReceiveJournal* journal, const QRect& place);
     ~Reconversion() override;
@@ -56,10 +55,10 @@ public:
     [[nodiscard]] Session& session() { return c_.s; }
     [[nodiscard]] QPushButton* button() const { return button_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     ReconvertContext c_;
     ReceiveJournal* journal_;
     QPushButton* button_;

@@ -14,7 +14,9 @@ namespace {
 constexpr int kWarningsShown = 10;
 
 // The character dump that the raw-data save writes beside the ".rcv" file.
-bool IsCharacterDump(const QByteArray& bytes) { return bytes.startsWith(QByteArray(45, '=') + "\r\n"); }
+bool IsCharacterDump(const QByteArray& bytes) {
+    return bytes.startsWith(QByteArray(45, '=') + "\r\n");
+}
 
 }  // namespace
 
@@ -23,7 +25,9 @@ SavedTransfer ReadSavedTransfer(const QString& path) {
     t.path = path;
     QFile f(path);
     if (QFileInfo(path).isDir() || !f.open(QIODevice::ReadOnly)) {
-        t.error = QStringLiteral("%1 を読めません：%2").arg(path, QFileInfo(path).isDir() ? QStringLiteral("フォルダーです") : f.errorString());
+        t.error = QStringLiteral("%1 を読めません：%2")
+                      .arg(path, QFileInfo(path).isDir() ? QStringLiteral("フォルダーです")
+                                                         : f.errorString());
         return t;
     }
     const QByteArray content = f.readAll();
@@ -32,14 +36,17 @@ SavedTransfer ReadSavedTransfer(const QString& path) {
         return t;
     }
     if (IsCharacterDump(content)) {
-        t.error = path + QStringLiteral(" は受信データのダンプ（ascii.rcv）で、受信したデータではありません。");
+        t.error =
+            path +
+            QStringLiteral(" は受信データのダンプ（ascii.rcv）で、受信したデータではありません。");
         return t;
     }
     RcvReading r = ReadRcv(content);
     t.bytes = std::move(r.bytes);
     for (const RcvWarning& w : r.warnings) {
         if (t.warnings.size() == kWarningsShown) {
-            t.warnings << QStringLiteral("ほかに %1 か所。").arg(r.warnings.size() - kWarningsShown);
+            t.warnings
+                << QStringLiteral("ほかに %1 か所。").arg(r.warnings.size() - kWarningsShown);
             break;
         }
         t.warnings << RcvWarningText(w);

@@ -10,7 +10,7 @@ namespace fenmor {
 namespace {
 
 class Silent final : public MessageService, public DataList, public StatusLabel {
-public:
+  public:
     short show(const QString&, Buttons, Icon, const QString&) override { return kOk; }
     void clear() override {}
     void append(const QString&) override {}
@@ -20,14 +20,22 @@ public:
 QString KindName(const QString& code, const QString& header) {
     if (code.size() != 2) return header;
     switch (code[1].unicode()) {
-        case u'A': return QStringLiteral("アドレス帳");
-        case u'T': return QStringLiteral("アクションリスト");
-        case u'S': return QStringLiteral("スケジュール");
-        case u'R': return QStringLiteral("レポート");
-        case u'F': return QStringLiteral("%1 データ").arg(code);
-        case u'N': return QStringLiteral("%1 データ").arg(code);
-        case u'W': return QStringLiteral("文書");
-        default: return header;
+        case u'A':
+            return QStringLiteral("アドレス帳");
+        case u'T':
+            return QStringLiteral("アクションリスト");
+        case u'S':
+            return QStringLiteral("スケジュール");
+        case u'R':
+            return QStringLiteral("レポート");
+        case u'F':
+            return QStringLiteral("%1 データ").arg(code);
+        case u'N':
+            return QStringLiteral("%1 データ").arg(code);
+        case u'W':
+            return QStringLiteral("文書");
+        default:
+            return header;
     }
 }
 
@@ -51,7 +59,8 @@ QStringList TransferKinds(const QByteArray& bytes) {
             // A PI header names its kind by the tag in slot 6, an MI header by the name in slot 7.
             const QString header = pi ? s.DataRecord[6] : s.DataRecord[7];
             if (!(pi && header == u"CTGR")) {
-                const QString kind = KindName(KindCodeOf(header, pi ? QString() : s.DataRecord[5]), header);
+                const QString kind =
+                    KindName(KindCodeOf(header, pi ? QString() : s.DataRecord[5]), header);
                 if (!kind.isEmpty() && !kinds.contains(kind)) kinds << kind;
             }
         }

@@ -1,12 +1,11 @@
 // The receive journal on disk: what it holds, its states, rotation, permissions and failures.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
@@ -22,10 +21,11 @@ mode_t ModeOf(const QString& path) {
 }
 
 class JournalTest : public ::testing::Test {
-protected:
+  protected:
     QString folder() const { return dir.path() + "/state/fenmor/journal"; }
     // One transfer of the given blocks, started at the given minute.
-    void transfer(ReceiveJournal& j, int minute, const QList<QByteArray>& blocks, bool process = true) {
+    void transfer(ReceiveJournal& j, int minute, const QList<QByteArray>& blocks,
+                  bool process = true) {
         j.now = [minute] { return QDateTime(QDate(2024, 3, 5), QTime(14, minute, 9)); };
         for (const QByteArray& b : blocks) j.received(b);
         if (process) j.processed();
@@ -43,7 +43,8 @@ TEST_F(JournalTest, KeepsEveryBlockInOrderForTheUserAloneAndMarksTheTransferDone
     j.received(QByteArray("\n\x82\xa0\0", 4));
     const QString open = j.currentPath();
     EXPECT_EQ(open, folder() + "/20240305-140709.open");
-    EXPECT_EQ(ReadFile(open), QByteArray("\"M\",\"\"\r\n\x82\xa0\0", 11));  // written before it returns
+    EXPECT_EQ(ReadFile(open),
+              QByteArray("\"M\",\"\"\r\n\x82\xa0\0", 11));  // written before it returns
     EXPECT_TRUE(JournalInUse(open));  // not offered to another program's start-up
     j.processed();
     j.waitForDisk();
@@ -93,7 +94,8 @@ TEST_F(JournalTest, AFolderThatCannotBeMadeIsSaidOncePerTransfer) {
     transfer(j, 1, {"a", "b", "c"});
     transfer(j, 2, {"d"});
     ASSERT_EQ(said.size(), 2);
-    EXPECT_TRUE(said[0].startsWith(QStringLiteral("受信ジャーナルに書き込めません。"))) << said[0].toStdString();
+    EXPECT_TRUE(said[0].startsWith(QStringLiteral("受信ジャーナルに書き込めません。")))
+        << said[0].toStdString();
 }
 
 TEST_F(JournalTest, SwitchedOffItWritesNothing) {

@@ -1,14 +1,14 @@
 // The raw-data file read back into what was received: every sample and generated transfer,
 // saved by the raw-data save after a live run, converts again into the same files; the places
 // a file cannot tell are warned about.
-#include <QDir>
+#include "reconvert/rcv_reader.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <map>
 
 #include "core/received_buffer.h"
-#include "reconvert/rcv_reader.h"
 #include "reconvert/saved_transfer.h"
 #include "tests/support/fakes.h"
 #include "tests/support/transfers.h"
@@ -73,7 +73,8 @@ TEST(RcvReader, ARawSaveConvertsAgainIntoTheFilesOfTheLiveTransfer) {
         ASSERT_TRUE(ConvertSavedTransfer(again.session, saved));
         EXPECT_FALSE(Converted(live.folder).empty());
         EXPECT_EQ(Converted(again.folder), Converted(live.folder));
-        std::vector<QString> lines = again.list.lines;  // documents name their files with the folder
+        std::vector<QString> lines =
+            again.list.lines;  // documents name their files with the folder
         for (QString& line : lines) line.replace(again.folder, live.folder);
         EXPECT_EQ(lines, live.list.lines);
         for (const ShownMessage& m : again.messages.shown) ADD_FAILURE() << m.text.toStdString();
@@ -89,7 +90,8 @@ QByteArray Record(const QStringList& fields) {
 // Records up to at least `size` bytes.
 QByteArray Records(qsizetype size) {
     QByteArray bytes;
-    for (int i = 0; bytes.size() < size; ++i) bytes += Record({"D", "", QStringLiteral("予定%1").arg(i), "x"});
+    for (int i = 0; bytes.size() < size; ++i)
+        bytes += Record({"D", "", QStringLiteral("予定%1").arg(i), "x"});
     return bytes;
 }
 
@@ -108,12 +110,22 @@ TEST(RcvReader, TellsEveryPlaceItCannotBeSureOf) {
     };
     const std::vector<Row> rows = {
         {"an entry, then the empty last entry", first + "\r\n\r\n", first, {}},
-        {"an entry ending in the data's own CR LF", first + "\r\n" + Records(10) + "\r\n", first + Records(10), {}},
-        {"cut short", (first + "\r\n" + Records(200)).left(first.size() + 150), std::nullopt, {K::NoFinalCrLf}},
-        {"a doubled quote cut at the entry's end", quoted.left(split) + "\r\n" + quoted.mid(split) + "\r\n",
-         std::nullopt, {K::UnconfirmedEntryEnd}},
-        {"not the PDA's records", QByteArray(1200, 'x') + "\r\n" + QByteArray(50, 'y') + "\r\n",
-         QByteArray(1200, 'x') + QByteArray(50, 'y'), {K::UnconfirmedEntryEnd}},
+        {"an entry ending in the data's own CR LF",
+         first + "\r\n" + Records(10) + "\r\n",
+         first + Records(10),
+         {}},
+        {"cut short",
+         (first + "\r\n" + Records(200)).left(first.size() + 150),
+         std::nullopt,
+         {K::NoFinalCrLf}},
+        {"a doubled quote cut at the entry's end",
+         quoted.left(split) + "\r\n" + quoted.mid(split) + "\r\n",
+         std::nullopt,
+         {K::UnconfirmedEntryEnd}},
+        {"not the PDA's records",
+         QByteArray(1200, 'x') + "\r\n" + QByteArray(50, 'y') + "\r\n",
+         QByteArray(1200, 'x') + QByteArray(50, 'y'),
+         {K::UnconfirmedEntryEnd}},
         {"nothing but the empty entry", "\r\n", QByteArray(), {}},
         {"an empty file", "", QByteArray(), {}},
     };

@@ -2,7 +2,9 @@
 // pseudo-terminal and is killed with SIGKILL; the window, started again in this process as the
 // program starts it, offers the journal, and converting it writes the files of an
 // uninterrupted transfer.
-#include <csignal>
+#include "reconvert/reconversion.h"
+
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QDropEvent>
@@ -12,16 +14,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
-
-#include <gtest/gtest.h>
-
+#include <csignal>
 #include <map>
 
 #include "app/main_window.h"
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
 #include "reconvert/kept_transfers_dialog.h"
-#include "reconvert/reconversion.h"
 #include "tests/support/fakes.h"
 #include "tests/support/transfers.h"
 #include "tests/support/window_support.h"
@@ -33,12 +32,13 @@ namespace {
 std::map<QString, QByteArray> Converted(const QString& folder) {
     std::map<QString, QByteArray> files;
     for (const QString& name : QDir(folder).entryList({"*.CSV", "*.txt", "*.RTF"}, QDir::Files))
-        files[QString(name).remove(QRegularExpression(QStringLiteral("\\d")))] = ReadFile(folder + u'/' + name);
+        files[QString(name).remove(QRegularExpression(QStringLiteral("\\d")))] =
+            ReadFile(folder + u'/' + name);
     return files;
 }
 
 class Recovery : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QDir(dir.path()).mkpath(QStringLiteral("dosdevices"));
         ASSERT_TRUE(QFile::link(far.device(), dir.path() + "/dosdevices/com4"));
@@ -53,8 +53,9 @@ protected:
         return w;
     }
     int shown(const QString& title) const {
-        return static_cast<int>(std::count_if(messages.shown.begin(), messages.shown.end(),
-                                              [&](const ShownMessage& m) { return m.title == title; }));
+        return static_cast<int>(
+            std::count_if(messages.shown.begin(), messages.shown.end(),
+                          [&](const ShownMessage& m) { return m.title == title; }));
     }
     QStringList journalNames() const {
         QStringList names;
@@ -85,10 +86,12 @@ TEST_F(Recovery, AProgramKilledMidTransferOffersItsJournalAndConvertsItAsSentWho
         Pause(20);
     }
     // Killed once everything has arrived, before the second of silence ends the transfer.
-    ASSERT_TRUE(WaitFor([&] {
-        const auto entries = ListJournal(journal());
-        return entries.size() == 1 && entries[0].size == transfer.size();
-    }, 10000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const auto entries = ListJournal(journal());
+            return entries.size() == 1 && entries[0].size == transfer.size();
+        },
+        10000));
     ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
     ASSERT_TRUE(program.waitForFinished(5000));
     ASSERT_TRUE(Converted(dir.path()).empty());
@@ -138,7 +141,8 @@ TEST_F(Recovery, AKeptTransferIsListedConvertedAgainDeletedAndDroppedFilesConver
 
     KeptTransfersDialog list(*window->reconversion(), window.get());
     ASSERT_EQ(list.rowCount(), 1);
-    EXPECT_EQ(list.rowTexts(0), (QStringList{"2024/03/05 14:07:09", "630 バイト", "アドレス帳", "未変換"}));
+    EXPECT_EQ(list.rowTexts(0),
+              (QStringList{"2024/03/05 14:07:09", "630 バイト", "アドレス帳", "未変換"}));
     list.selectRow(0);
     list.convertSelected();
     EXPECT_EQ(Converted(dir.path()).size(), 1u);
@@ -177,9 +181,10 @@ TEST_F(Recovery, AJournalThatCannotBeWrittenIsSaidOnceAndTheTransferIsStillSaved
     Pause(100);
     far.send(ActionList(20, 20));
     ASSERT_TRUE(WaitFor([&] { return shown(QStringLiteral("通信終了？")) == 1; }, 5000));
-    const auto said = std::count_if(messages.shown.begin(), messages.shown.end(), [](const ShownMessage& m) {
-        return m.text.startsWith(QStringLiteral("受信ジャーナルに書き込めません。"));
-    });
+    const auto said =
+        std::count_if(messages.shown.begin(), messages.shown.end(), [](const ShownMessage& m) {
+            return m.text.startsWith(QStringLiteral("受信ジャーナルに書き込めません。"));
+        });
     EXPECT_EQ(said, 1);
     EXPECT_EQ(Converted(dir.path()).size(), 1u);
 }

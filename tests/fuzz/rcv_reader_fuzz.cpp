@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fenmor::RcvReading r = fenmor::ReadRcv(file);
     if (r.bytes.size() > file.size()) std::abort();
     for (const fenmor::RcvWarning& w : r.warnings) {
-        if (w.offset < 0 || w.offset > file.size() || w.entry < 1 || w.entry > r.entries) std::abort();
+        if (w.offset < 0 || w.offset > file.size() || w.entry < 1 || w.entry > r.entries)
+            std::abort();
         (void)fenmor::RcvWarningText(w);
     }
     return 0;
