@@ -51,5 +51,6 @@ int main(int argc, char** argv) {
                                                     fenmor::Buttons::Ok, fenmor::Icon::Exclamation,
                                                     QString());
         });
+    window.useJournalFolder(where.journalFolder);
     return QApplication::exec();
 }

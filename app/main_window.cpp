@@ -24,6 +24,9 @@
 #include "core/char_conversions.h"
 #include "core/received_buffer.h"
 #include "files/data_set.h"
+#include "journal/receive_journal.h"
+#include "locations/app_locations.h"
+#include "reconvert/reconversion.h"
 #include "serial/com_names.h"
 #include "serial/port_settings.h"
 
@@ -187,6 +190,21 @@ void frmZ2P::Form_Load() {
     (void)KanaTable();  // built now rather than in the first transfer
     config_.zVER = QStringLiteral("%1.%2").arg(PROJECT_VERSION_MAJOR).arg(PROJECT_VERSION_PATCH);
     setWindowTitle(QStringLiteral("Fenmor   ") + config_.zVER);
+}
+
+void frmZ2P::useJournalFolder(const QString& folder) {
+    journal_ = std::make_unique<ReceiveJournal>(folder, ReadJournalSettings(ExtraSettingsPath(programFolder_)));
+    // Said after the receive event that met the failure, so the bytes keep their order.
+    journal_->onFailure = [this](const QString& text) {
+        QTimer::singleShot(0, this, [this, text] { messages_->show(text, Buttons::Ok, Icon::Exclamation, {}); });
+    };
+    link_->journal = journal_.get();
+    const auto receiving = [this] { return Timer1.isActive() || session_->nDD > 1 || !session_->zDD[1].isEmpty(); };
+    reconversion_ = std::make_unique<Reconversion>(
+        ReconvertContext{this, *session_, receiving, [this] { showDataPage(); }}, journal_.get(),
+        QRect(px(4140), px(1500), px(1065), px(270)));
+    reconversion_->button()->setFont(c_.btHELP->font());
+    QTimer::singleShot(0, reconversion_.get(), &Reconversion::offerRecovery);
 }
 
 void frmZ2P::btCOPY_Click() {

@@ -23,6 +23,9 @@
 
 namespace fenmor {
 
+class ReceiveJournal;
+class Reconversion;
+
 class frmZ2P final : public QWidget, private ReceiveView, private StatusLabel, private ConfigHost {
     Q_OBJECT
 public:
@@ -47,6 +50,10 @@ public:
     // called), and why the options cannot be saved (empty: they can).
     void useLocations(const AppLocations& where, const QString& configProblem = {});
     void Form_Load();
+    // Keeps every transfer in the journal folder, offers an unprocessed one once the window is
+    // shown, and adds re-conversion (the command on the saved-data page, dropped files).
+    void useJournalFolder(const QString& folder);
+    [[nodiscard]] Reconversion* reconversion() const { return reconversion_.get(); }
     [[nodiscard]] bool unloaded() const { return unloaded_; }
     void btMSize_Click();
     void btCOPY_Click();
@@ -125,6 +132,8 @@ private:
     bool shown_ = false;
     bool busy_ = false;
     bool unloaded_ = false;
+    std::unique_ptr<ReceiveJournal> journal_;
+    std::unique_ptr<Reconversion> reconversion_;
 };
 
 }  // namespace fenmor

@@ -65,7 +65,9 @@ void OnCommEvent(SerialLink& l) {
     const int code = l.port.commEvent();
     QString status, error;
     if (code == 2) {
-        if (!AppendReceivedData(s, l.port.input())) return;  // the program ends
+        const QByteArray bytes = l.port.input();
+        if (l.journal) l.journal->received(bytes);
+        if (!AppendReceivedData(s, bytes)) return;  // the program ends
         ShowReceiving(l);
     } else if (code != 1) {
         status = StatusTextOf(code);
@@ -98,6 +100,7 @@ void EndOfTransferTick(SerialLink& l) {
     s.laB.setText(QStringLiteral("終了確認"), false);
     l.Timer1.stop();
     FinishTransfer(s);
+    if (l.journal) l.journal->processed();
     l.view.setBusy(false);
     if (!l.port.portOpen()) return;
     s.zMS = QStringLiteral("通信が終わったもようです。") + kCrLf + QStringLiteral("（ファイルを確認してください）");

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "core/session.h"
+#include "journal/transfer_journal.h"
 #include "serial/comm_port.h"
 
 class QTimer;
@@ -27,6 +28,7 @@ struct SerialLink {
     QTimer& Timer1;  // end of transfer
     QTimer& Timer2;  // status
     ReceiveView& view;
+    TransferJournal* journal = nullptr;  // keeps every received block on disk
 };
 
 void TogglePort(SerialLink& l);

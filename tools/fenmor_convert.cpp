@@ -15,6 +15,7 @@
 #include "core/session.h"
 #include "files/data_set.h"
 #include "locations/app_locations.h"
+#include "reconvert/saved_transfer.h"
 
 namespace {
 
@@ -98,7 +99,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption block("block", "Bytes per receive event (default 512).", "N", "512");
     const QCommandLineOption list("list", "Print every line shown in the data list.");
     parser.addOptions({config, out, now, block, list});
-    parser.addPositionalArgument("CAPTURE", "Captured transfer files, one transfer each.", "CAPTURE...");
+    parser.addPositionalArgument("CAPTURE", "Captured transfer files, one transfer each; a name ending in "
+                                 "\".rcv\" is read as a raw-data file.", "CAPTURE...");
     if (!parser.parse(QCoreApplication::arguments())) return UsageError(parser.errorText());
     if (parser.isSet("help")) {
         WriteUtf8(stdout, parser.helpText());
@@ -118,12 +120,10 @@ int main(int argc, char** argv) {
     }
     const QStringList captures = parser.positionalArguments();
     if (captures.isEmpty()) return UsageError(QStringLiteral("no capture file given (see --help)"));
-    std::vector<QByteArray> transfers;
+    std::vector<SavedTransfer> transfers;
     for (const QString& name : captures) {
-        QFile f(name);
-        if (!f.open(QIODevice::ReadOnly))
-            return UsageError(QStringLiteral("cannot read ") + name + QStringLiteral(": ") + f.errorString());
-        transfers.push_back(f.readAll());
+        transfers.push_back(ReadSavedTransfer(name));
+        if (!transfers.back().error.isEmpty()) return UsageError(transfers.back().error);
     }
 
     OptionStore options;
@@ -155,13 +155,8 @@ int main(int argc, char** argv) {
     s.zDEF = WithFinalSeparator(options.text(Option::txDF0));
     s.zFMT = options.text(Option::txYMD);
 
-    StartReceiving(s);
-    for (const QByteArray& bytes : transfers) {
-        for (qsizetype at = 0; at < bytes.size() && !ended; at += blockSize)
-            AppendReceivedData(s, bytes.mid(at, blockSize));
-        if (ended) break;
-        FinishTransfer(s);
-    }
+    for (const SavedTransfer& t : transfers)
+        if (!ConvertSavedTransfer(s, t, blockSize)) break;
     std::fflush(stdout);
     return ended ? 1 : 0;
 }

@@ -1,0 +1,62 @@
+// The receive journal: every block the port delivers is appended, unchanged, to a file of its
+// transfer, so that a crash, a kill or a power loss does not lose what has arrived.
+#pragma once
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QString>
+#include <functional>
+
+#include "journal/sync_worker.h"
+#include "journal/transfer_journal.h"
+
+namespace fenmor {
+
+// In the second settings file, group [journal]: enabled=false writes no journal at all;
+// keep=N keeps the last N processed transfers (0 removes each once it is processed).
+inline const QString kJournalEnabledKey = QStringLiteral("journal/enabled");
+inline const QString kJournalKeepKey = QStringLiteral("journal/keep");
+inline constexpr int kJournalKeepDefault = 20;
+
+struct JournalSettings {
+    bool enabled = true;
+    int keep = kJournalKeepDefault;
+};
+[[nodiscard]] JournalSettings ReadJournalSettings(const QString& iniPath);
+
+class ReceiveJournal final : public TransferJournal {
+  public:
+    ReceiveJournal(QString folder, JournalSettings settings);
+    ~ReceiveJournal() override;  // an unprocessed transfer's file stays, synced, for recovery
+
+    void received(const QByteArray& block) override;
+    void processed() override;
+
+    // Called on the window's thread, once per transfer, when the journal cannot be written.
+    std::function<void(const QString&)> onFailure;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+
+    [[nodiscard]] const QString& folder() const { return folder_; }
+    [[nodiscard]] const JournalSettings& settings() const { return settings_; }
+    // The journal file of the transfer being received, or empty.
+    [[nodiscard]] const QString& currentPath() const { return path_; }
+    // Marks a re-converted journal done and removes the done ones beyond the number kept.
+    void markDone(const QString& path);
+    // Returns once every sync, rename and removal asked for so far has been done.
+    void waitForDisk() { worker_.drain(); }
+
+  private:
+    bool openFile();
+    void fail(const QString& detail);
+    void closeFile();
+
+    QString folder_;
+    JournalSettings settings_;
+    int fd_ = -1;
+    QString path_;
+    bool failed_ = false;  // this transfer's journal failed: said once, not tried again
+    QElapsedTimer sinceSync_;
+    SyncWorker worker_;
+};
+
+}  // namespace fenmor

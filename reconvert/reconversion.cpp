@@ -1,0 +1,155 @@
+// Each saved transfer is converted by the same function the converter tool uses, inside the
+// window's session, so that it writes the same files and shows the same lines as a live one.
+#include "reconvert/reconversion.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+
+#include "core/received_buffer.h"
+#include "journal/journal_files.h"
+#include "journal/receive_journal.h"
+#include "reconvert/kept_transfers_dialog.h"
+#include "reconvert/saved_transfer.h"
+
+namespace fenmor {
+namespace {
+
+class PlatformFileChooser final : public FileChooser {
+  public:
+    QStringList choose(QWidget* parent, const QString& folder) override {
+        return QFileDialog::getOpenFileNames(
+            parent, QStringLiteral("変換する受信データ"), folder,
+            QStringLiteral(
+                "受信データ (*.rcv *.RCV *.cap *.open *.kept *.done);;すべてのファイル (*)"));
+    }
+};
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    return files;
+}
+
+}  // namespace
+
+Reconversion::Reconversion(ReconvertContext context, ReceiveJournal* journal, const QRect& place)
+    : QObject(context.window),
+      c_(std::move(context)),
+      journal_(journal),
+      ownChooser_(std::make_unique<PlatformFileChooser>()),
+      chooser_(ownChooser_.get()) {
+    button_ = new QPushButton(QStringLiteral("再変換 (&V)"), c_.window);
+    button_->setObjectName(QStringLiteral("btREDO"));
+    button_->setToolTip(QStringLiteral(
+        "保存した受信データ（受信ジャーナル、.rcv、キャプチャー）をもう一度変換します。"));
+    button_->setGeometry(place);
+    button_->show();
+    connect(button_, &QPushButton::clicked, this, &Reconversion::showKeptTransfers);
+    c_.window->setAcceptDrops(true);
+    c_.window->installEventFilter(this);
+}
+
+Reconversion::~Reconversion() = default;
+
+bool Reconversion::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != c_.window) return false;
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (LocalFiles(drag->mimeData()).isEmpty()) return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList files = LocalFiles(drop->mimeData());
+        if (files.isEmpty()) return false;
+        drop->acceptProposedAction();
+        // Converted once the drop has ended: the conversion may ask questions.
+        QTimer::singleShot(0, this, [this, files] { convertFiles(files); });
+        return true;
+    }
+    return false;
+}
+
+void Reconversion::offerRecovery() {
+    if (!journal_) return;
+    for (const JournalEntry& e : ListJournal(journal_->folder())) {
+        if (e.state != JournalState::Open || e.path == journal_->currentPath() ||
+            JournalInUse(e.path))
+            continue;
+        if (e.size == 0) {  // begun, but nothing was written into it
+            QFile::remove(e.path);
+            continue;
+        }
+        const QString text =
+            QStringLiteral("前回の受信が途中で終わっています。") + kCrLf +
+            QStringLiteral("受信開始：") + e.start.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) +
+            QStringLiteral("　") + QLocale::c().toString(e.size) + QStringLiteral(" バイト") +
+            kCrLf + QStringLiteral("今のオプションで変換しますか？") + kCrLf +
+            QStringLiteral("（いいえ：変換せずに残します。［再変換］からいつでも変換できます。）");
+        const bool yes = c_.s.message(text, Buttons::YesNo, Icon::Question,
+                                      QStringLiteral("受信データの回復")) == kYes;
+        if (!yes || !convertFile(e.path)) (void)MarkJournal(e.path, JournalState::Kept);
+    }
+}
+
+int Reconversion::convertFiles(const QStringList& paths) {
+    int converted = 0;
+    for (const QString& path : paths)
+        if (convertFile(path)) ++converted;
+    return converted;
+}
+
+bool Reconversion::convertFile(const QString& path) {
+    Session& s = c_.s;
+    if (c_.receiving()) {
+        s.message(QStringLiteral("受信中は変換できません。受信が終わってから変換してください。") +
+                      kCrLf + path,
+                  Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    const SavedTransfer t = ReadSavedTransfer(path);
+    if (!t.error.isEmpty()) {
+        s.message(t.error, Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    if (t.bytes.isEmpty()) {
+        s.message(path + kCrLf + QStringLiteral("変換するデータがありません。"), Buttons::Ok,
+                  Icon::Exclamation);
+        return false;
+    }
+    c_.showDataPage();
+    // A full buffer ends a live transfer's program; here it ends only this conversion.
+    const std::function<void()> endProgram = s.endProgram;
+    s.endProgram = [] {};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool whole = ConvertSavedTransfer(s, t);
+    QApplication::restoreOverrideCursor();
+    s.endProgram = endProgram;
+    if (!whole) {
+        StartReceiving(s);  // what did not fit stays in the saved file, not in the buffer
+        return false;
+    }
+    const QFileInfo info(path);
+    if (journal_ && IsJournalName(info.fileName()) &&
+        info.absolutePath() == QFileInfo(journal_->folder()).absoluteFilePath())
+        journal_->markDone(info.absoluteFilePath());
+    return true;
+}
+
+void Reconversion::showKeptTransfers() {
+    KeptTransfersDialog dialog(*this, c_.window);
+    dialog.exec();
+}
+
+}  // namespace fenmor

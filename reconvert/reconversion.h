@@ -1,0 +1,69 @@
+// Re-conversion in the window: the recovery question at start-up for a journal that was never
+// processed, the command on the saved-data page, files dropped on the window, and the list of
+// the journal's transfers.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "core/session.h"
+
+class QPushButton;
+class QWidget;
+
+namespace fenmor {
+
+class ReceiveJournal;
+
+// What re-conversion needs of the window.
+struct ReconvertContext {
+    QWidget* window;
+    Session& s;
+    std::function<bool()> receiving;  // a transfer is being received or waits for its run
+    std::function<void()> showDataPage;
+};
+
+// Chooses saved transfers to convert; the platform's dialog, or an answer in tests.
+class FileChooser {
+  public:
+    virtual ~FileChooser() = default;
+    [[nodiscard]] virtual QStringList choose(QWidget* parent, const QString& folder) = 0;
+};
+
+class Reconversion final : public QObject {
+    Q_OBJECT
+  public:
+    // Adds the command to the window at `place` (pixels) and takes files dropped on it.
+    Reconversion(ReconvertContext context, ReceiveJournal* journal, const QRect& place);
+    ~Reconversion() override;
+
+    // Asks about every journal never marked done, oldest first: Yes converts it now, No keeps
+    // it (listed, not asked again).
+    void offerRecovery();
+    // Converts each file as one transfer with the options in force. Journals converted are
+    // marked done. Returns the number converted.
+    int convertFiles(const QStringList& paths);
+    bool convertFile(const QString& path);
+    // The list of kept transfers (modal).
+    void showKeptTransfers();
+
+    void setFileChooser(FileChooser* chooser) { chooser_ = chooser; }
+    [[nodiscard]] FileChooser& fileChooser() { return *chooser_; }
+    [[nodiscard]] ReceiveJournal* journal() const { return journal_; }
+    [[nodiscard]] Session& session() { return c_.s; }
+    [[nodiscard]] QPushButton* button() const { return button_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    ReconvertContext c_;
+    ReceiveJournal* journal_;
+    QPushButton* button_;
+    std::unique_ptr<FileChooser> ownChooser_;
+    FileChooser* chooser_;
+};
+
+}  // namespace fenmor

@@ -1,0 +1,72 @@
+// Only header lines ("I" and "M") are parsed; the data lines are passed over undecoded.
+#include "reconvert/transfer_kinds.h"
+
+#include "app/option_set.h"
+#include "core/record_parser.h"
+#include "core/sjis.h"
+#include "files/data_set.h"
+
+namespace fenmor {
+namespace {
+
+class Silent final : public MessageService, public DataList, public StatusLabel {
+  public:
+    short show(const QString&, Buttons, Icon, const QString&) override { return kOk; }
+    void clear() override {}
+    void append(const QString&) override {}
+    void setText(const QString&, bool) override {}
+};
+
+QString KindName(const QString& code, const QString& header) {
+    if (code.size() != 2) return header;
+    switch (code[1].unicode()) {
+        case u'A':
+            return QStringLiteral("アドレス帳");
+        case u'T':
+            return QStringLiteral("アクションリスト");
+        case u'S':
+            return QStringLiteral("スケジュール");
+        case u'R':
+            return QStringLiteral("レポート");
+        case u'F':
+            return QStringLiteral("%1 データ").arg(code);
+        case u'N':
+            return QStringLiteral("%1 データ").arg(code);
+        case u'W':
+            return QStringLiteral("文書");
+        default:
+            return header;
+    }
+}
+
+}  // namespace
+
+QStringList TransferKinds(const QByteArray& bytes) {
+    Silent silent;
+    OptionStore options;
+    Session s(options, silent, silent, silent);
+    QStringList kinds;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\r', start);
+        if (end < 0) end = bytes.size();
+        qsizetype from = start < bytes.size() && bytes[start] == '\n' ? start + 1 : start;
+        const QByteArray head = bytes.mid(from, std::min<qsizetype>(4, end - from));
+        if (head.startsWith("\"I\"") || head.startsWith("\"M\"")) {
+            QString line = sjis::Decode(bytes.mid(from, end - from));
+            ParseLine(s, line);
+            const bool pi = head[1] == 'I';
+            // A PI header names its kind by the tag in slot 6, an MI header by the name in slot 7.
+            const QString header = pi ? s.DataRecord[6] : s.DataRecord[7];
+            if (!(pi && header == u"CTGR")) {
+                const QString kind =
+                    KindName(KindCodeOf(header, pi ? QString() : s.DataRecord[5]), header);
+                if (!kind.isEmpty() && !kinds.contains(kind)) kinds << kind;
+            }
+        }
+        start = end + 1;
+    }
+    return kinds;
+}
+
+}  // namespace fenmor
