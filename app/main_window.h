@@ -15,6 +15,8 @@
 #include "app/option_interlocks.h"
 #include "app/window_options.h"
 #include "core/session.h"
+#include "export/export_page.h"
+#include "export/exporter.h"
 #include "files/output_file_selection.h"
 #include "serial/comm_port.h"
 #include "serial/receive_port.h"
@@ -35,6 +37,7 @@ public:
     [[nodiscard]] QTimer& timer1() { return Timer1; }
     [[nodiscard]] DataListView& dataList() { return *list_; }
     [[nodiscard]] double dpi() const { return dpi_; }
+    [[nodiscard]] ExportPage& exportPage() { return *exportPage_; }
 
     // The file dialog and the printer to use instead of the platform's (tests answer them).
     void setFileDialog(FileDialog* dialog) { dialog_ = dialog; }
@@ -93,6 +96,8 @@ private:
     std::unique_ptr<WindowOptions> options_;
     DataListView* list_ = nullptr;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<Exporter> exporter_;  // the files beside the output file; settings in Fenmor.ini
+    ExportPage* exportPage_ = nullptr;
     std::unique_ptr<OptionInterlocks> interlocks_;
     std::unique_ptr<FileDialog> ownDialog_;
     FileDialog* dialog_ = nullptr;

@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth poppler-utils
+  python3-icalendar python3-vobject
 )
 missing=()
 for p in "${packages[@]}"; do
