@@ -121,8 +121,10 @@ CalendarItem ActionEntry(const Columns& columns) {
         bool bad = false;
         switch (c.meaning) {
             case Meaning::Subject:
-                if (subject.isEmpty()) subject = c.value;
-                else kept << LabelledLine(c);
+                if (subject.isEmpty())
+                    subject = c.value;
+                else
+                    kept << LabelledLine(c);
                 break;
             case Meaning::Due:
                 item.due = ReadPdaTime(c.value, &bad);
@@ -143,9 +145,14 @@ CalendarItem ActionEntry(const Columns& columns) {
                 if (!number) kept << LabelledLine(c);  // a word, or nothing a calendar knows
                 break;
             }
-            case Meaning::Memo: memos << c.value; break;
-            case Meaning::Category: item.categories << c.value; break;
-            default: kept << LabelledLine(c);
+            case Meaning::Memo:
+                memos << c.value;
+                break;
+            case Meaning::Category:
+                item.categories << c.value;
+                break;
+            default:
+                kept << LabelledLine(c);
         }
     }
     const QString memo = TrimLineEnds(memos.join(u'\n'));

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <vector>
 
 #include "export/field_meanings.h"

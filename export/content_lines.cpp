@@ -17,15 +17,25 @@ QString EscapeText(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         switch (c.unicode()) {
-            case u'\\': out += QStringLiteral("\\\\"); break;
-            case u',': out += QStringLiteral("\\,"); break;
-            case u';': out += QStringLiteral("\\;"); break;
+            case u'\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case u',':
+                out += QStringLiteral("\\,");
+                break;
+            case u';':
+                out += QStringLiteral("\\;");
+                break;
             case u'\r':
                 if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
                 out += QStringLiteral("\\n");
                 break;
-            case u'\n': out += QStringLiteral("\\n"); break;
-            case u'\t': out += c; break;
+            case u'\n':
+                out += QStringLiteral("\\n");
+                break;
+            case u'\t':
+                out += c;
+                break;
             default:
                 if (c.unicode() >= 0x20 && c.unicode() != 0x7F) out += c;
         }

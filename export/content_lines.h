@@ -17,14 +17,14 @@ namespace fenmor {
 [[nodiscard]] QString EscapeParts(const QStringList& parts, QChar separator);
 
 class ContentLines {
-public:
+  public:
     // name and params as written ("DTSTART;VALUE=DATE"); value already escaped where needed.
     void add(const QString& nameAndParams, const QString& value);
     // A text property: empty text adds nothing.
     void addText(const QString& nameAndParams, const QString& text);
     [[nodiscard]] const QByteArray& bytes() const { return out_; }
 
-private:
+  private:
     QByteArray out_;
 };
 

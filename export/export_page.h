@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QWidget>
-
 #include <array>
 
 #include "export/export_settings.h"
@@ -19,18 +18,18 @@ class Exporter;
 class MessageService;
 
 class ExportPage final : public QWidget {
-public:
+  public:
     // Adds itself as the last page of tabs and shows the exporter's settings.
     ExportPage(QTabWidget* tabs, double dpi, Exporter& exporter, const QString& iniPath,
                MessageService& messages);
 
     std::array<QRadioButton*, 3> opCHR{};  // Shift-JIS, UTF-8, UTF-8 with BOM
     QCheckBox* ckICS = nullptr;
-    std::array<QRadioButton*, 2> opTZ{};   // floating, system time zone
+    std::array<QRadioButton*, 2> opTZ{};  // floating, system time zone
     QCheckBox* ckVCF = nullptr;
     std::array<QRadioButton*, 2> opVCV{};  // vCard 4.0, 3.0
 
-private:
+  private:
     void display(const ExportSettings& s);
     void apply();
 

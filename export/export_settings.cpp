@@ -15,7 +15,8 @@ const QString kTimeZone = QStringLiteral("Export/TimeZone");
 
 std::optional<OutputFile::Charset> CharsetByName(const QString& name) {
     const QString n = name.trimmed().toLower();
-    if (n == u"cp932" || n == u"shift-jis" || n == u"shift_jis") return OutputFile::Charset::ShiftJis;
+    if (n == u"cp932" || n == u"shift-jis" || n == u"shift_jis")
+        return OutputFile::Charset::ShiftJis;
     if (n == u"utf-8" || n == u"utf8") return OutputFile::Charset::Utf8;
     if (n == u"utf-8-bom" || n == u"utf8-bom") return OutputFile::Charset::Utf8WithBom;
     return std::nullopt;
@@ -23,9 +24,12 @@ std::optional<OutputFile::Charset> CharsetByName(const QString& name) {
 
 QString CharsetName(OutputFile::Charset charset) {
     switch (charset) {
-        case OutputFile::Charset::Utf8: return QStringLiteral("utf-8");
-        case OutputFile::Charset::Utf8WithBom: return QStringLiteral("utf-8-bom");
-        default: return QStringLiteral("cp932");
+        case OutputFile::Charset::Utf8:
+            return QStringLiteral("utf-8");
+        case OutputFile::Charset::Utf8WithBom:
+            return QStringLiteral("utf-8-bom");
+        default:
+            return QStringLiteral("cp932");
     }
 }
 

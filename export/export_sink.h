@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 
 namespace fenmor {
@@ -15,7 +14,7 @@ class OutputFile;
 using ParsedRecord = std::array<QString, 37>;
 
 class ExportSink {
-public:
+  public:
     virtual ~ExportSink() = default;
     // The transfer's output file has just been opened, nothing written yet.
     virtual void outputFileOpened(OutputFile& file) = 0;

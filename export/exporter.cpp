@@ -19,7 +19,7 @@ constexpr QChar kUS(0x1F);
 const QUuid kUidSpace(QStringLiteral("{6f1c2a54-3b7e-5d7a-9a51-0c3c2f1e8d41}"));
 
 class Silent final : public MessageService, public DataList, public StatusLabel {
-public:
+  public:
     short show(const QString&, Buttons, Icon, const QString&) override { return kOk; }
     void clear() override {}
     void append(const QString&) override {}
@@ -126,7 +126,8 @@ void Exporter::recordDispatched(Session& s, const ParsedRecord& parsed) {
         ++todos_;
     } else if (letter == u'A' && settings_.vcf) {
         const ParsedRecord r = withLineBreaks(s, parsed);
-        cards_ += VCardOf(columnsOf(s, r, ListKind::AddressBook), uidOf(s, r), settings_.vcardVersion);
+        cards_ +=
+            VCardOf(columnsOf(s, r, ListKind::AddressBook), uidOf(s, r), settings_.vcardVersion);
         ++cardCount_;
     }
 }
@@ -136,18 +137,19 @@ void Exporter::writeFile(Session& s, const QString& extension, const QByteArray&
     const QFileInfo output(outputPath_);
     QString path = output.dir().filePath(output.completeBaseName() + extension);
     if (path.compare(outputPath_, Qt::CaseInsensitive) == 0)  // the output file is itself .ics
-        path = output.dir().filePath(output.completeBaseName() + QStringLiteral("-fenmor") + extension);
+        path = output.dir().filePath(output.completeBaseName() + QStringLiteral("-fenmor") +
+                                     extension);
     QSaveFile f(path);
     const bool ok = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
     if (!ok) {
-        s.message(QStringLiteral("書き出しファイルを保存できません：") + QDir::toNativeSeparators(path) +
-                      kCrLf + f.errorString(),
+        s.message(QStringLiteral("書き出しファイルを保存できません：") +
+                      QDir::toNativeSeparators(path) + kCrLf + f.errorString(),
                   Buttons::Ok, Icon::Exclamation);
         return;
     }
     written_ << path;
-    s.liD.append(QStringLiteral("書き出し：") + QDir::toNativeSeparators(path) + QStringLiteral("（") +
-                 what + QStringLiteral("）"));
+    s.liD.append(QStringLiteral("書き出し：") + QDir::toNativeSeparators(path) +
+                 QStringLiteral("（") + what + QStringLiteral("）"));
 }
 
 void Exporter::runEnded(Session& s) {
@@ -161,8 +163,9 @@ void Exporter::runEnded(Session& s) {
                       QStringLiteral("iCalendar、") + what.join(QStringLiteral("、")));
         }
         if (cardCount_ > 0)
-            writeFile(s, QStringLiteral(".vcf"), cards_,
-                      QStringLiteral("vCard %1.0、%2 件").arg(settings_.vcardVersion).arg(cardCount_));
+            writeFile(
+                s, QStringLiteral(".vcf"), cards_,
+                QStringLiteral("vCard %1.0、%2 件").arg(settings_.vcardVersion).arg(cardCount_));
     }
     reset();
 }

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QStringList>
-
 #include <memory>
 #include <vector>
 
@@ -19,7 +18,7 @@
 namespace fenmor {
 
 class Exporter final : public ExportSink {
-public:
+  public:
     explicit Exporter(const ExportSettings& settings = {});
     ~Exporter() override;
 
@@ -33,7 +32,7 @@ public:
     void recordDispatched(Session& s, const ParsedRecord& parsed) override;
     void runEnded(Session& s) override;
 
-private:
+  private:
     struct Scratch;
     ParsedRecord withLineBreaks(const Session& s, const ParsedRecord& parsed);
     Columns columnsOf(const Session& s, const ParsedRecord& record, ListKind list) const;

@@ -9,12 +9,30 @@ namespace fenmor {
 enum class Meaning {
     Unknown,  // written into the note or description as "title: value"
     // Address books.
-    Name, Reading, Company, Department, JobTitle, PostalCode, Address, Address2, Phone,
-    HomePhone, WorkPhone, Mobile, Fax, Mail, Url, Birthday,
+    Name,
+    Reading,
+    Company,
+    Department,
+    JobTitle,
+    PostalCode,
+    Address,
+    Address2,
+    Phone,
+    HomePhone,
+    WorkPhone,
+    Mobile,
+    Fax,
+    Mail,
+    Url,
+    Birthday,
     // Action lists.
-    Subject, Due, Completed, Priority,
+    Subject,
+    Due,
+    Completed,
+    Priority,
     // Both.
-    Memo, Category,
+    Memo,
+    Category,
 };
 
 enum class ListKind { AddressBook, ActionList };

@@ -10,7 +10,9 @@
 namespace fenmor {
 namespace {
 
-QString Utc(const QDateTime& t) { return t.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")); }
+QString Utc(const QDateTime& t) {
+    return t.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+}
 
 void AddTime(ContentLines& out, const QString& name, const CalendarTime& t, TimeMode mode) {
     if (!t.time) {
@@ -42,15 +44,17 @@ void AddItem(ContentLines& out, const CalendarItem& item, TimeMode mode, const Q
                 item.done ? QStringLiteral("COMPLETED") : QStringLiteral("NEEDS-ACTION"));
         // COMPLETED is always a moment in UTC: the day's start in the system's zone.
         if (item.completed)
-            out.add(QStringLiteral("COMPLETED"),
-                    Utc(QDateTime(item.completed->date, item.completed->time.value_or(QTime(0, 0)))));
+            out.add(
+                QStringLiteral("COMPLETED"),
+                Utc(QDateTime(item.completed->date, item.completed->time.value_or(QTime(0, 0)))));
     }
     out.add(QStringLiteral("END"), component);
 }
 
 }  // namespace
 
-QByteArray CalendarOf(const std::vector<CalendarItem>& items, TimeMode mode, const QDateTime& stamp) {
+QByteArray CalendarOf(const std::vector<CalendarItem>& items, TimeMode mode,
+                      const QDateTime& stamp) {
     ContentLines out;
     out.add(QStringLiteral("BEGIN"), QStringLiteral("VCALENDAR"));
     out.add(QStringLiteral("VERSION"), QStringLiteral("2.0"));

@@ -4,7 +4,6 @@
 #include "export/vcard_writer.h"
 
 #include <QStringList>
-
 #include <optional>
 
 #include "core/char_conversions.h"
@@ -24,16 +23,26 @@ struct Card {
 
 QString* SingleSlot(Card& c, Meaning m) {
     switch (m) {
-        case Meaning::Name: return &c.name;
-        case Meaning::Reading: return &c.reading;
-        case Meaning::Company: return &c.company;
-        case Meaning::Department: return &c.department;
-        case Meaning::JobTitle: return &c.jobTitle;
-        case Meaning::PostalCode: return &c.postalCode;
-        case Meaning::Address: return &c.address;
-        case Meaning::Address2: return &c.address2;
-        case Meaning::Birthday: return &c.birthday;
-        default: return nullptr;
+        case Meaning::Name:
+            return &c.name;
+        case Meaning::Reading:
+            return &c.reading;
+        case Meaning::Company:
+            return &c.company;
+        case Meaning::Department:
+            return &c.department;
+        case Meaning::JobTitle:
+            return &c.jobTitle;
+        case Meaning::PostalCode:
+            return &c.postalCode;
+        case Meaning::Address:
+            return &c.address;
+        case Meaning::Address2:
+            return &c.address2;
+        case Meaning::Birthday:
+            return &c.birthday;
+        default:
+            return nullptr;
     }
 }
 
@@ -60,12 +69,23 @@ void Take(Card& c, const Column& col) {
         case Meaning::HomePhone:
         case Meaning::WorkPhone:
         case Meaning::Mobile:
-        case Meaning::Fax: c.phones.append({m, col.value}); break;
-        case Meaning::Mail: c.mails << col.value; break;
-        case Meaning::Url: c.urls << col.value; break;
-        case Meaning::Memo: c.memos << col.value; break;
-        case Meaning::Category: c.categories << col.value; break;
-        default: c.unknown << LabelledLine(col);
+        case Meaning::Fax:
+            c.phones.append({m, col.value});
+            break;
+        case Meaning::Mail:
+            c.mails << col.value;
+            break;
+        case Meaning::Url:
+            c.urls << col.value;
+            break;
+        case Meaning::Memo:
+            c.memos << col.value;
+            break;
+        case Meaning::Category:
+            c.categories << col.value;
+            break;
+        default:
+            c.unknown << LabelledLine(col);
     }
 }
 
@@ -81,11 +101,20 @@ std::pair<QString, QString> SplitName(const QString& name) {
 QString PhoneType(Meaning m, bool v4) {
     const char* t = "voice";
     switch (m) {
-        case Meaning::HomePhone: t = "home,voice"; break;
-        case Meaning::WorkPhone: t = "work,voice"; break;
-        case Meaning::Mobile: t = "cell"; break;
-        case Meaning::Fax: t = "fax"; break;
-        default: break;
+        case Meaning::HomePhone:
+            t = "home,voice";
+            break;
+        case Meaning::WorkPhone:
+            t = "work,voice";
+            break;
+        case Meaning::Mobile:
+            t = "cell";
+            break;
+        case Meaning::Fax:
+            t = "fax";
+            break;
+        default:
+            break;
     }
     const QString type = QString::fromLatin1(t);
     return QStringLiteral("TEL;TYPE=") + (v4 ? type : type.toUpper());
@@ -134,7 +163,8 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
     if (const auto birthday = BirthdayOf(c.birthday))
         out.add(QStringLiteral("BDAY"),
                 birthday->toString(v4 ? QStringLiteral("yyyyMMdd") : QStringLiteral("yyyy-MM-dd")));
-    if (!c.categories.isEmpty()) out.add(QStringLiteral("CATEGORIES"), EscapeParts(c.categories, u','));
+    if (!c.categories.isEmpty())
+        out.add(QStringLiteral("CATEGORIES"), EscapeParts(c.categories, u','));
     out.addText(QStringLiteral("NOTE"), (c.memos + c.unknown).join(u'\n'));
     out.add(QStringLiteral("END"), QStringLiteral("VCARD"));
     return out.bytes();
