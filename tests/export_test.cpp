@@ -2,12 +2,15 @@
 // files, and every .ics and .vcf file read back with Python's icalendar and vobject.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include "core/received_buffer.h"
@@ -98,6 +101,27 @@ TEST(CalendarItems, ScheduleEntriesSpanTheirDaysAndKeepBadDates) {
         EXPECT_EQ(item.summary, Q("会議"));
         EXPECT_TRUE(item.description.startsWith(Q("会議\r\n第3会議室")));
         EXPECT_EQ(item.description.contains(Q(r.kept)), true) << r.kept;
+    }
+}
+
+TEST(CalendarItems, TimesAreFloatingOrTheSystemZoneInUtc) {
+    const QByteArray zone = qgetenv("TZ");
+    const auto restore = qScopeGuard([&] {
+        qputenv("TZ", zone);
+        tzset();
+    });
+    qputenv("TZ", "Asia/Tokyo");
+    tzset();
+    const CalendarItem item = ScheduleEntry("202403050830", "202403051000", "x", {}, {});
+    const QDateTime stamp(QDate(2024, 3, 5), QTime(14, 7, 9));
+    const std::pair<TimeMode, const char*> rows[] = {
+        {TimeMode::Floating, "DTSTART:20240305T083000\r\nDTEND:20240305T100000\r\n"},
+        {TimeMode::SystemZone, "DTSTART:20240304T233000Z\r\nDTEND:20240305T010000Z\r\n"},
+    };
+    for (const auto& [mode, lines] : rows) {
+        const QByteArray ics = CalendarOf({item}, mode, stamp);
+        EXPECT_TRUE(ics.contains(lines)) << ics.toStdString();
+        EXPECT_TRUE(ics.contains("DTSTAMP:20240305T050709Z\r\n"));
     }
 }
 
