@@ -62,6 +62,9 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     list_ = new DataListView(c_.liD);
     session_ = std::make_unique<Session>(*options_, *messages_, *list_, static_cast<StatusLabel&>(*this));
     session_->endProgram = [this] { close(); };
+    exporter_ = std::make_unique<Exporter>(LoadExportSettings(ExtraSettingsPath(programFolder)));
+    session_->exports = exporter_.get();
+    exportPage_ = new ExportPage(c_.SSTab1, dpi_, *exporter_, ExtraSettingsPath(programFolder), *messages_);
     interlocks_ = std::make_unique<OptionInterlocks>(c_, *session_);
     ownDialog_ = std::make_unique<FileDialogService>(this);
     dialog_ = ownDialog_.get();

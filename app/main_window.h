@@ -16,6 +16,8 @@
 #include "app/port_list.h"
 #include "app/window_options.h"
 #include "core/session.h"
+#include "export/export_page.h"
+#include "export/exporter.h"
 #include "files/output_file_selection.h"
 #include "locations/app_locations.h"
 #include "serial/comm_port.h"
@@ -41,6 +43,7 @@ public:
     [[nodiscard]] DataListView& dataList() { return *list_; }
     [[nodiscard]] double dpi() const { return dpi_; }
     [[nodiscard]] PortList& portList() { return *portList_; }
+    [[nodiscard]] ExportPage& exportPage() { return *exportPage_; }
 
     // The file dialog and the printer to use instead of the platform's (tests answer them).
     void setFileDialog(FileDialog* dialog) { dialog_ = dialog; }
@@ -111,6 +114,8 @@ private:
     std::unique_ptr<WindowOptions> options_;
     DataListView* list_ = nullptr;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<Exporter> exporter_;  // the files beside the output file; settings in Fenmor.ini
+    ExportPage* exportPage_ = nullptr;
     std::unique_ptr<OptionInterlocks> interlocks_;
     std::unique_ptr<FileDialog> ownDialog_;
     FileDialog* dialog_ = nullptr;

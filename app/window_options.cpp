@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <span>
 
 namespace fenmor {
@@ -84,7 +85,7 @@ int WindowOptions::value(Option o) const {
     switch (o) {
         case Option::cobPT: return c_.cobPT->currentIndex();
         case Option::cobSP: return c_.cobSP->currentIndex();
-        case Option::SSTab1: return c_.SSTab1->currentIndex();
+        case Option::SSTab1: return std::min(c_.SSTab1->currentIndex(), 1);  // the export page is an options page
         case Option::Timer1: return timer1_->interval();
         case Option::Timer2: return timer2_->interval();
         default: return 0;

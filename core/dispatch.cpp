@@ -33,9 +33,7 @@ void DispatchDataLine(Session& s) {
     }
 }
 
-}  // namespace
-
-void DispatchRecord(Session& s) {
+void RouteRecord(Session& s) {
     auto& r = s.DataRecord;
     const QString& kind = r[1];
     if (kind == u"I" || kind == u"i") {
@@ -52,6 +50,15 @@ void DispatchRecord(Session& s) {
     } else if (kind == u"D") {
         DispatchDataLine(s);
     }
+}
+
+}  // namespace
+
+void DispatchRecord(Session& s) {
+    if (!s.exports) return RouteRecord(s);
+    const ParsedRecord parsed = s.DataRecord;  // the routing may change slots of a header
+    RouteRecord(s);
+    s.exports->recordDispatched(s, parsed);
 }
 
 void ReadFieldTypes(Session& s) {

@@ -75,6 +75,7 @@ void ProcessReceivedData(Session& s) {
             s.message(s.nFR2->errorText(), Buttons::Ok, Icon::Exclamation);
         s.nFR2.reset();
     }
+    if (s.exports) s.exports->runEnded(s);
     if (s.opt.ticked(Option::ckSF1)) SaveRawData(s);
     ResetReceivedData(s);
     s.laB.setText(QStringLiteral("処理終了しました！"), false);

@@ -31,6 +31,7 @@ QString ReplaceAll(const QString& text, QChar find, const QString& replacement) 
 }
 
 void ParseLine(Session& s, QString& line) {
+    if (s.exports) s.exports->lineArrived(line);
     const QString lineBreak = s.fgCSV ? s.opt.text(Option::txCR) : kCrLf;
     line = ReplaceAll(line, kUS, lineBreak);
     line = ReplaceAll(line, kRS, QString());

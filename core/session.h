@@ -13,6 +13,7 @@
 
 #include "app/option_set.h"
 #include "core/services.h"
+#include "export/export_sink.h"
 #include "files/output_file.h"
 
 namespace fenmor {
@@ -52,6 +53,7 @@ struct Session {
     QString zFME;
     std::unique_ptr<OutputFile> nFR2;  // the output file; empty while none is open
     bool outputAbandoned = false;      // a write failed: no further output file this transfer
+    ExportSink* exports = nullptr;     // writers beside the specified files, when any
 
     // Raw data and documents.
     QString zBME;

@@ -99,6 +99,7 @@ void OpenOutputFile(Session& s) {
     }
     QString error;
     s.nFR2 = OutputFile::open(s.zFME, &error);
+    if (s.nFR2 && s.exports) s.exports->outputFileOpened(*s.nFR2);
     // The received data stays in the buffer: the raw-data save still has all of it.
     if (!s.nFR2) s.message(error, Buttons::Ok, Icon::Exclamation);
 }

@@ -49,15 +49,27 @@ bool OutputFile::writeBytes(const QByteArray& bytes) {
     return buffer_.size() > flushThreshold ? flush() : true;
 }
 
+void OutputFile::setCharset(Charset charset) {
+    charset_ = charset;
+    if (charset == Charset::Utf8WithBom && buffer_.isEmpty()) buffer_.append("\xEF\xBB\xBF", 3);
+}
+
+void OutputFile::append(const QString& text) {
+    if (charset_ == Charset::ShiftJis)
+        sjis::AppendEncoded(buffer_, text);
+    else
+        buffer_.append(text.toUtf8());
+}
+
 bool OutputFile::write(const QString& text) {
     if (failed_) return false;
-    sjis::AppendEncoded(buffer_, text);
+    append(text);
     return buffer_.size() > flushThreshold ? flush() : true;
 }
 
 bool OutputFile::writeLine(const QString& text) {
     if (failed_) return false;
-    sjis::AppendEncoded(buffer_, text);
+    append(text);
     buffer_.append("\r\n", 2);
     return buffer_.size() > flushThreshold ? flush() : true;
 }

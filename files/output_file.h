@@ -12,6 +12,8 @@ namespace fenmor {
 class OutputFile {
 public:
     enum class Mode { Replace, NewOnly };
+    // Shift-JIS unless the user chose UTF-8 for text files (a byte-order mark starts the file).
+    enum class Charset { ShiftJis, Utf8, Utf8WithBom };
 
     // Opens for writing: created, or emptied when it exists (NewOnly: never replaces a file).
     // On failure returns null and sets *error to the platform's text for it.
@@ -22,6 +24,7 @@ public:
     bool write(const QString& text);      // without line end
     bool writeLine(const QString& text);  // followed by CR LF
     bool writeBytes(const QByteArray& bytes);
+    void setCharset(Charset charset);  // before the first write
     bool close();  // writes what is buffered; false when that failed
     [[nodiscard]] const QString& errorText() const { return error_; }
     [[nodiscard]] int systemError() const { return errno_; }
@@ -36,7 +39,10 @@ private:
     bool flush();
 
     QFile file_;
+    void append(const QString& text);
+
     QByteArray buffer_;
+    Charset charset_ = Charset::ShiftJis;
     QString error_;
     bool failed_ = false;
     int errno_ = 0;

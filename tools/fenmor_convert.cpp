@@ -13,6 +13,7 @@
 #include "app/option_set.h"
 #include "core/received_buffer.h"
 #include "core/session.h"
+#include "export/exporter.h"
 #include "files/data_set.h"
 #include "locations/app_locations.h"
 #include "reconvert/saved_transfer.h"
@@ -99,6 +100,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption block("block", "Bytes per receive event (default 512).", "N", "512");
     const QCommandLineOption list("list", "Print every line shown in the data list.");
     parser.addOptions({config, out, now, block, list});
+    const QCommandLineOption encoding("encoding", "Text files in cp932 (default), utf-8 or utf-8-bom.", "NAME");
+    const QCommandLineOption ics("ics", "Also write schedules and action lists as iCalendar (.ics).");
+    const QCommandLineOption vcf("vcf", "Also write address books as vCard (.vcf).");
+    const QCommandLineOption vcardVersion("vcard-version", "vCard version 4 (default) or 3.", "N");
+    const QCommandLineOption timeZone("time-zone", "Times in the .ics: floating (default) or system.", "MODE");
+    parser.addOptions({encoding, ics, vcf, vcardVersion, timeZone});
     parser.addPositionalArgument("CAPTURE", "Captured transfer files, one transfer each; a name ending in "
                                  "\".rcv\" is read as a raw-data file.", "CAPTURE...");
     if (!parser.parse(QCoreApplication::arguments())) return UsageError(parser.errorText());
@@ -117,6 +124,24 @@ int main(int argc, char** argv) {
     if (parser.isSet(now)) {
         fixedNow = QDateTime::fromString(parser.value(now), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         if (!fixedNow.isValid()) return UsageError(QStringLiteral("--now needs \"YYYY-MM-DD hh:mm:ss\""));
+    }
+    ExportSettings exportSettings;
+    if (parser.isSet(encoding)) {
+        const auto charset = CharsetByName(parser.value(encoding));
+        if (!charset) return UsageError(QStringLiteral("--encoding needs cp932, utf-8 or utf-8-bom"));
+        exportSettings.charset = *charset;
+    }
+    exportSettings.ics = parser.isSet(ics);
+    exportSettings.vcf = parser.isSet(vcf);
+    if (parser.isSet(vcardVersion)) {
+        const QString v = parser.value(vcardVersion);
+        if (v != u"3" && v != u"4") return UsageError(QStringLiteral("--vcard-version needs 3 or 4"));
+        exportSettings.vcardVersion = v.toInt();
+    }
+    if (parser.isSet(timeZone)) {
+        const auto mode = TimeModeByName(parser.value(timeZone));
+        if (!mode) return UsageError(QStringLiteral("--time-zone needs floating or system"));
+        exportSettings.timeMode = *mode;
     }
     const QStringList captures = parser.positionalArguments();
     if (captures.isEmpty()) return UsageError(QStringLiteral("no capture file given (see --help)"));
@@ -154,6 +179,8 @@ int main(int argc, char** argv) {
     s.endProgram = [&ended] { ended = true; };
     s.zDEF = WithFinalSeparator(options.text(Option::txDF0));
     s.zFMT = options.text(Option::txYMD);
+    Exporter exporter(exportSettings);
+    s.exports = &exporter;
 
     for (const SavedTransfer& t : transfers)
         if (!ConvertSavedTransfer(s, t, blockSize)) break;

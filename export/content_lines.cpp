@@ -1,0 +1,79 @@
+// One place for the rules both formats share, so that folding and escaping cannot drift apart
+// between the calendar and the address-book files.
+#include "export/content_lines.h"
+
+namespace fenmor {
+namespace {
+
+constexpr qsizetype kLineOctets = 75;
+
+bool IsContinuationByte(char b) { return (static_cast<unsigned char>(b) & 0xC0) == 0x80; }
+
+}  // namespace
+
+QString EscapeText(const QString& text) {
+    QString out;
+    out.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        switch (c.unicode()) {
+            case u'\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case u',':
+                out += QStringLiteral("\\,");
+                break;
+            case u';':
+                out += QStringLiteral("\\;");
+                break;
+            case u'\r':
+                if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+                out += QStringLiteral("\\n");
+                break;
+            case u'\n':
+                out += QStringLiteral("\\n");
+                break;
+            case u'\t':
+                out += c;
+                break;
+            default:
+                if (c.unicode() >= 0x20 && c.unicode() != 0x7F) out += c;
+        }
+    }
+    return out;
+}
+
+QString EscapeParts(const QStringList& parts, QChar separator) {
+    QStringList escaped;
+    escaped.reserve(parts.size());
+    for (const QString& p : parts) escaped << EscapeText(p);
+    return escaped.join(separator);
+}
+
+QByteArray FoldLine(const QByteArray& line) {
+    QByteArray out;
+    out.reserve(line.size() + line.size() / 70 * 3 + 2);
+    qsizetype at = 0;
+    qsizetype room = kLineOctets;
+    while (line.size() - at > room) {
+        qsizetype cut = at + room;
+        while (cut > at && IsContinuationByte(line[cut])) --cut;  // never inside a character
+        out.append(line.constData() + at, cut - at);
+        out.append("\r\n ", 3);
+        at = cut;
+        room = kLineOctets - 1;  // the leading space counts
+    }
+    out.append(line.constData() + at, line.size() - at);
+    out.append("\r\n", 2);
+    return out;
+}
+
+void ContentLines::add(const QString& nameAndParams, const QString& value) {
+    out_ += FoldLine((nameAndParams + u':' + value).toUtf8());
+}
+
+void ContentLines::addText(const QString& nameAndParams, const QString& text) {
+    if (!text.isEmpty()) add(nameAndParams, EscapeText(text));
+}
+
+}  // namespace fenmor

@@ -1,0 +1,173 @@
+// Names are split at the first space into family and given name, as the PDA's users type them
+// ("山田　太郎"); readings are widened to full-width katakana for the phonetic-name properties
+// that phones read (X-PHONETIC-LAST-NAME and X-PHONETIC-FIRST-NAME).
+#include "export/vcard_writer.h"
+
+#include <QStringList>
+#include <optional>
+
+#include "core/char_conversions.h"
+#include "export/content_lines.h"
+#include "files/date_pattern.h"
+
+namespace fenmor {
+namespace {
+
+struct Card {
+    QString name, reading, company, department, jobTitle, postalCode, address, address2;
+    QString birthday;
+    QStringList memos, categories, unknown;
+    QList<std::pair<Meaning, QString>> phones;  // phone, home, work, mobile, fax in order
+    QStringList mails, urls;
+};
+
+QString* SingleSlot(Card& c, Meaning m) {
+    switch (m) {
+        case Meaning::Name:
+            return &c.name;
+        case Meaning::Reading:
+            return &c.reading;
+        case Meaning::Company:
+            return &c.company;
+        case Meaning::Department:
+            return &c.department;
+        case Meaning::JobTitle:
+            return &c.jobTitle;
+        case Meaning::PostalCode:
+            return &c.postalCode;
+        case Meaning::Address:
+            return &c.address;
+        case Meaning::Address2:
+            return &c.address2;
+        case Meaning::Birthday:
+            return &c.birthday;
+        default:
+            return nullptr;
+    }
+}
+
+// The birthday as a date, or nothing when the value is not a real date.
+std::optional<QDate> BirthdayOf(const QString& value) {
+    const std::optional<QDateTime> t = ReadDigitDateTime(value);
+    if (!t || value.size() < 8) return std::nullopt;
+    return t->date();
+}
+
+void Take(Card& c, const Column& col) {
+    const Meaning m = col.meaning;
+    if (QString* single = SingleSlot(c, m)) {
+        const bool badDate = m == Meaning::Birthday && !BirthdayOf(col.value);
+        if (!single->isEmpty() || badDate) {  // a second name or an unreadable date: kept as text
+            c.unknown << LabelledLine(col);
+            return;
+        }
+        *single = col.value;
+        return;
+    }
+    switch (m) {
+        case Meaning::Phone:
+        case Meaning::HomePhone:
+        case Meaning::WorkPhone:
+        case Meaning::Mobile:
+        case Meaning::Fax:
+            c.phones.append({m, col.value});
+            break;
+        case Meaning::Mail:
+            c.mails << col.value;
+            break;
+        case Meaning::Url:
+            c.urls << col.value;
+            break;
+        case Meaning::Memo:
+            c.memos << col.value;
+            break;
+        case Meaning::Category:
+            c.categories << col.value;
+            break;
+        default:
+            c.unknown << LabelledLine(col);
+    }
+}
+
+// Family and given name: the text before and after the first space (half or full width).
+std::pair<QString, QString> SplitName(const QString& name) {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name[i] == u' ' || name[i] == QChar(0x3000))
+            return {name.left(i).trimmed(), name.mid(i + 1).trimmed()};
+    }
+    return {name, QString()};
+}
+
+QString PhoneType(Meaning m, bool v4) {
+    const char* t = "voice";
+    switch (m) {
+        case Meaning::HomePhone:
+            t = "home,voice";
+            break;
+        case Meaning::WorkPhone:
+            t = "work,voice";
+            break;
+        case Meaning::Mobile:
+            t = "cell";
+            break;
+        case Meaning::Fax:
+            t = "fax";
+            break;
+        default:
+            break;
+    }
+    const QString type = QString::fromLatin1(t);
+    return QStringLiteral("TEL;TYPE=") + (v4 ? type : type.toUpper());
+}
+
+QString FormattedName(const Card& c, const Columns& columns) {
+    if (!c.name.isEmpty()) return c.name;
+    if (!c.company.isEmpty()) return c.company;
+    for (const Column& col : columns)
+        if (!col.shown.isEmpty()) return col.shown;
+    return QStringLiteral("(名前なし)");
+}
+
+}  // namespace
+
+QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
+    const bool v4 = version != 3;
+    Card c;
+    for (const Column& col : columns) Take(c, col);
+
+    ContentLines out;
+    out.add(QStringLiteral("BEGIN"), QStringLiteral("VCARD"));
+    out.add(QStringLiteral("VERSION"), v4 ? QStringLiteral("4.0") : QStringLiteral("3.0"));
+    out.add(QStringLiteral("PRODID"), QStringLiteral("-//Fenmor//Fenmor//JA"));
+    out.add(QStringLiteral("UID"), v4 ? QStringLiteral("urn:uuid:") + uid : uid);
+    out.addText(QStringLiteral("FN"), FormattedName(c, columns));
+    const auto [family, given] = SplitName(c.name);
+    out.add(QStringLiteral("N"), EscapeParts({family, given, {}, {}, {}}, u';'));
+    if (!c.reading.isEmpty()) {
+        const auto [last, first] = SplitName(WidenHalfWidthKana(c.reading));
+        out.addText(QStringLiteral("X-PHONETIC-LAST-NAME"), last);
+        out.addText(QStringLiteral("X-PHONETIC-FIRST-NAME"), first);
+    }
+    if (!c.company.isEmpty() || !c.department.isEmpty())
+        out.add(QStringLiteral("ORG"), c.department.isEmpty()
+                                           ? EscapeText(c.company)
+                                           : EscapeParts({c.company, c.department}, u';'));
+    out.addText(QStringLiteral("TITLE"), c.jobTitle);
+    if (!c.postalCode.isEmpty() || !c.address.isEmpty() || !c.address2.isEmpty())
+        out.add(QStringLiteral("ADR"),
+                EscapeParts({{}, c.address2, c.address, {}, {}, c.postalCode, {}}, u';'));
+    for (const auto& [meaning, number] : c.phones) out.addText(PhoneType(meaning, v4), number);
+    for (const QString& mail : c.mails)
+        out.addText(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"), mail);
+    for (const QString& url : c.urls) out.addText(QStringLiteral("URL"), url);
+    if (const auto birthday = BirthdayOf(c.birthday))
+        out.add(QStringLiteral("BDAY"),
+                birthday->toString(v4 ? QStringLiteral("yyyyMMdd") : QStringLiteral("yyyy-MM-dd")));
+    if (!c.categories.isEmpty())
+        out.add(QStringLiteral("CATEGORIES"), EscapeParts(c.categories, u','));
+    out.addText(QStringLiteral("NOTE"), (c.memos + c.unknown).join(u'\n'));
+    out.add(QStringLiteral("END"), QStringLiteral("VCARD"));
+    return out.bytes();
+}
+
+}  // namespace fenmor

@@ -1,0 +1,15 @@
+// One vCard (RFC 6350 version 4.0, or 3.0 for importers that need it) from an address record.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "export/columns.h"
+
+namespace fenmor {
+
+// uid: stable for the record, a UUID without braces. Every column ends up in a property or,
+// when no property takes it, in NOTE as "label: value".
+[[nodiscard]] QByteArray VCardOf(const Columns& columns, const QString& uid, int version);
+
+}  // namespace fenmor

@@ -1,0 +1,361 @@
+// The files beside the specified ones: content lines, calendar items, the character set of text
+// files, and every .ics and .vcf file read back with Python's icalendar and vobject.
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include "core/received_buffer.h"
+#include "export/calendar_items.h"
+#include "export/content_lines.h"
+#include "export/exporter.h"
+#include "export/field_meanings.h"
+#include "export/vcard_writer.h"
+#include "tests/support/fakes.h"
+#include "tests/support/transfers.h"
+
+namespace fenmor::test {
+namespace {
+
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+TEST(ContentLines, FoldsAt75OctetsWithoutSplittingACharacter) {
+    const QString rows[] = {
+        QString(200, u'a'),
+        Q("NOTE:") + Q("年賀状").repeated(40),
+        Q("NOTE:a") + Q("𠮷野家😀").repeated(30),  // four-octet sequences at every offset
+        Q("NOTE:ab") + Q("ｱ").repeated(100),
+        Q("SHORT"),
+    };
+    for (const QString& row : rows) {
+        const QByteArray folded = FoldLine(row.toUtf8());
+        ASSERT_TRUE(folded.endsWith("\r\n"));
+        QByteArray unfolded;
+        const QList<QByteArray> lines = folded.chopped(2).split('\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QByteArray line = lines[i];
+            if (i + 1 < lines.size()) {
+                ASSERT_TRUE(line.endsWith('\r'));
+                line.chop(1);
+            }
+            EXPECT_LE(line.size(), 75) << row.toStdString();
+            if (i > 0) {
+                ASSERT_TRUE(line.startsWith(' '));
+                line.remove(0, 1);
+            }
+            EXPECT_NE(static_cast<unsigned char>(line.front()) & 0xC0, 0x80) << "split character";
+            unfolded += line;
+        }
+        EXPECT_EQ(QString::fromUtf8(unfolded), row);
+    }
+}
+
+TEST(ContentLines, EscapesWhatTextValuesMayNotHold) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"a,b;c\\d", "a\\,b\\;c\\\\d"},
+        {"one\r\ntwo\nthree\rfour", "one\\ntwo\\nthree\\nfour"},
+        {"\"quoted\": yes", "\"quoted\": yes"},
+        {"tab\there\x1a\x7f", "tab\there"},
+    };
+    for (const auto& [in, out] : rows) EXPECT_EQ(EscapeText(Q(in)), Q(out)) << in;
+    EXPECT_EQ(EscapeParts({Q("山田"), Q("太郎;次郎")}, u';'), Q("山田;太郎\\;次郎"));
+}
+
+QString Shown(const std::optional<CalendarTime>& t) {
+    if (!t) return QStringLiteral("-");
+    return t->date.toString(QStringLiteral("yyyyMMdd")) +
+           (t->time ? t->time->toString(QStringLiteral("'T'HHmm")) : QString());
+}
+
+TEST(CalendarItems, ScheduleEntriesSpanTheirDaysAndKeepBadDates) {
+    struct Row {
+        const char *start, *end, *dtstart, *dtend, *kept;
+    };
+    const Row rows[] = {
+        {"202403051000", "202403051130", "20240305T1000", "20240305T1130", ""},
+        {"20240306", "", "20240306", "20240307", ""},                  // all day
+        {"20240306", "20240308", "20240306", "20240309", ""},          // whole days, inclusive
+        {"202403050000", "202403070000", "20240305", "20240308", ""},  // midnight is no time
+        {"202403070900", "202403091800", "20240307T0900", "20240309T1800", ""},
+        {"202403070900", "20240309", "20240307T0900", "20240310T0000", ""},
+        {"202403051000", "202403051000", "20240305T1000", "-", ""},  // no length
+        {"20010230", "20010301", "20010301", "20010302", "開始: 20010230"},
+        {"2001023", "", "20240305", "20240306", "開始: 2001023"},  // the transfer's day
+        {"202403051000", "202403040900", "20240305T1000", "-", "終了: 202403040900"},
+        {"20240306", "20240301", "20240306", "20240307", "終了: 20240301"},
+        {"", "", "20240305", "20240306", ""},
+    };
+    for (const Row& r : rows) {
+        const CalendarItem item =
+            ScheduleEntry(Q(r.start), Q(r.end), Q("会議\r\n第3会議室"), {}, QDate(2024, 3, 5));
+        EXPECT_EQ(Shown(item.start), Q(r.dtstart)) << r.start << " " << r.end;
+        EXPECT_EQ(Shown(item.end), Q(r.dtend)) << r.start << " " << r.end;
+        EXPECT_EQ(item.summary, Q("会議"));
+        EXPECT_TRUE(item.description.startsWith(Q("会議\r\n第3会議室")));
+        EXPECT_EQ(item.description.contains(Q(r.kept)), true) << r.kept;
+    }
+}
+
+TEST(CalendarItems, TimesAreFloatingOrTheSystemZoneInUtc) {
+    const QByteArray zone = qgetenv("TZ");
+    const auto restore = qScopeGuard([&] {
+        qputenv("TZ", zone);
+        tzset();
+    });
+    qputenv("TZ", "Asia/Tokyo");
+    tzset();
+    const CalendarItem item = ScheduleEntry("202403050830", "202403051000", "x", {}, {});
+    const QDateTime stamp(QDate(2024, 3, 5), QTime(14, 7, 9));
+    const std::pair<TimeMode, const char*> rows[] = {
+        {TimeMode::Floating, "DTSTART:20240305T083000\r\nDTEND:20240305T100000\r\n"},
+        {TimeMode::SystemZone, "DTSTART:20240304T233000Z\r\nDTEND:20240305T010000Z\r\n"},
+    };
+    for (const auto& [mode, lines] : rows) {
+        const QByteArray ics = CalendarOf({item}, mode, stamp);
+        EXPECT_TRUE(ics.contains(lines)) << ics.toStdString();
+        EXPECT_TRUE(ics.contains("DTSTAMP:20240305T050709Z\r\n"));
+    }
+}
+
+TEST(FieldMeanings, TagsFirstThenTitlesInAnyWidth) {
+    struct Row {
+        ListKind list;
+        const char *tag, *title;
+        Meaning meaning;
+    };
+    const Row rows[] = {
+        {ListKind::AddressBook, "FRIG", "", Meaning::Reading},
+        {ListKind::AddressBook, "", "ﾌﾘｶﾞﾅ", Meaning::Reading},
+        {ListKind::AddressBook, "", "ＦＡＸ", Meaning::Fax},
+        {ListKind::AddressBook, "", "e-mail", Meaning::Mail},
+        {ListKind::AddressBook, "TITL", "件名", Meaning::JobTitle},
+        {ListKind::ActionList, "TITL", "", Meaning::Subject},
+        {ListKind::ActionList, "", "期限：", Meaning::Due},
+        {ListKind::AddressBook, "XXXX", "趣味", Meaning::Unknown},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(MeaningOf(r.list, Q(r.tag), Q(r.title)), r.meaning) << r.title;
+}
+
+TEST(OutputCharset, Utf8KeepsWhatShiftJisCannotHold) {
+    const std::pair<OutputFile::Charset, QByteArray> rows[] = {
+        {OutputFile::Charset::ShiftJis, QByteArray("\x96\xec?\xb1\r\n")},
+        {OutputFile::Charset::Utf8, Q("野𠮷ｱ\r\n").toUtf8()},
+        {OutputFile::Charset::Utf8WithBom, "\xEF\xBB\xBF" + Q("野𠮷ｱ\r\n").toUtf8()},
+    };
+    QTemporaryDir dir;
+    for (const auto& [charset, bytes] : rows) {
+        const QString path = dir.filePath(QStringLiteral("out.csv"));
+        auto f = OutputFile::open(path, nullptr);
+        f->setCharset(charset);
+        f->writeLine(Q("野𠮷ｱ"));
+        f.reset();
+        EXPECT_EQ(ReadFile(path), bytes);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Read back with independent parsers.
+
+QByteArray Line(const QStringList& fields) {
+    QStringList quoted;
+    for (const QString& f : fields) quoted << u'"' + f + u'"';
+    return Sjis(quoted.join(u',') + QStringLiteral("\r\n"));
+}
+
+// Records full of separators, quotes, line breaks (US), half-width kana, bad dates, no names.
+QByteArray TrickyPiAddressBook() {
+    QByteArray b = Line({"I", "RECN", "NAME", "FRIG", "TEL1", "ZIPC", "ADR1", "CMPY", "MAIL",
+                         "BRTH", "MEMO", "TEL2", "FAXN", "URL", "SECT", "POST", "ADR2", "HOME"});
+    b += Line({"T", "No.", Q("氏名"), Q("ﾌﾘｶﾞﾅ"), Q("電話"), Q("〒"), Q("住所")});
+    b += Line({"D", "1", Q("山田, 太郎 \"ﾀﾛ\""), Q("ﾔﾏﾀﾞ ﾀﾛｳ"), "03-1234-5678", "100-0001",
+               Q("東京都千代田区1-2-3, ﾒｿﾞﾝ;101"), Q("A;B\\C \"Q\""), "a,b@example.jp", "19700401",
+               Q("1行目\x1f"
+                 "2行目, \"引用\"; 3\\4\x1f") +
+                   Q("ｶﾞｷﾞｸﾞ､長いメモ").repeated(12),
+               "090-1", "03-2", "http://example.jp/a,b;c", Q("営業部"), Q("課長"), Q("ﾋﾞﾙ 5F"),
+               "03-3"});
+    b += Line({"D", "2", "", "", "06-1111-2222", "", "", Q("株式会社ﾃｽﾄ")});
+    b += Line({"D", "3", "", "", "", "", "", "", "", "19980230", Q("名前も会社もない")});
+    b += Line({"D", "4", Q("　"), Q("ｽｽﾞｷ"), "", "", "", "", "", "1970"});
+    return b;
+}
+
+QByteArray TrickyMiAddressBook() {
+    QByteArray b = Line({"M", "MI", "1", "", "", "", "ADDRESS", "2", "", "20010316090512"});
+    QStringList types{"C", "NUMB", "CHAR", "TIME"};
+    for (int k = 5; k <= 30; ++k) types << (k == 18 ? "TIME" : "CHAR");
+    b += Line(types);
+    QStringList titles{"T", "", "", Q("更新日時"), "", Q("分類"), ""};
+    for (const char* t :
+         {"氏名", "ﾌﾘｶﾞﾅ", "会社名", "部署", "役職", "郵便番号", "住所", "住所2", "電話番号", "FAX",
+          "誕生日", "携帯電話", "E-mail", "自宅電話", "ﾒﾓ", "URL", "", "趣味", "血液型"})
+        titles << Q(t);
+    b += Line(titles);
+    b += Line({"D",
+               "1",
+               "",
+               "20010315123045",
+               "",
+               Q("友人,仕事"),
+               "",
+               Q("佐藤　花子"),
+               Q("ｻﾄｳ ﾊﾅｺ"),
+               Q("ｻﾝﾗｲｽﾞ工業(株)"),
+               "",
+               "",
+               "530-0001",
+               Q("大阪府大阪市北区梅田2-2"),
+               "",
+               "06-1",
+               "06-2",
+               "19851123",
+               "090-3",
+               "hanako@example.jp",
+               "",
+               Q("ﾃﾆｽ\x1f\"読書\", 映画"),
+               "",
+               "",
+               Q("ｷｬﾝﾌﾟ; 料理"),
+               Q("A型")});
+    b += Line({"D", "2", "", "20010315123045", "", "", "", "", "", "", Q("総務課")});
+    return b;
+}
+
+QByteArray ActionLists() {
+    QByteArray b = Line({"M", "MI", "1", "", "", "", "TODO LIST", "3", "", "20010316090512"});
+    b += Line({"T", "", "", "", "", "", "", Q("件名"), Q("期限"), Q("完了"), Q("優先度"), Q("分類"),
+               Q("ﾒﾓ")});
+    b += Line({"D", "1", "", "", "", "", "", Q("見積書, 送付; 至急\\"), "200103201700", "0", "1",
+               Q("仕事"), Q("ｻﾝﾗｲｽﾞ工業\x1f\"山崎さん\"")});
+    b += Line(
+        {"D", "2", "", "", "", "", "", Q("月報"), "20010231", "200103151200", Q("高"), "", ""});
+    b += Line({"D", "3", "", "", "", "", "", "", "20010401", Q("済"), "?", "", Q("件名なし")});
+    b += Line({"I", "RECN", "ITEM", "LTDY", "FNDY", "MEMO", "PRTY", "GRUP"});
+    b += Line({"D", "1", Q("ﾃﾞｰﾀ整理､ﾊﾞｯｸｱｯﾌﾟ"), "20010410", "", "2", Q("外付けﾃﾞｨｽｸ"), Q("家")});
+    return b;
+}
+
+QByteArray PiSchedule() {
+    QByteArray b =
+        Line({"I", "RECN", "TIM1", "TIM2", "ALRM", "ALON", "DESC", "", "", "", "", "", "", "MARK"});
+    const char* rows[][4] = {
+        {"202403051000", "202403051130", "定例ﾐｰﾃｨﾝｸﾞ\x1f第3会議室, 資料; 予算\\案", ""},
+        {"20240306", "", "休暇", "★"},
+        {"20240307", "20240309", "展示会 (幕張ﾒｯｾ)", ""},
+        {"202403080000", "202403080000", "祝日", ""},
+        {"202403082000", "202403101000", "出張: 大阪\x1f\"ﾉｿﾞﾐ\" 7:03発", "重要"},
+        {"20010230", "20010301", "日付が変", ""},
+        {"202403121000", "202403110900", "終わりが先", ""},
+        {"", "202403131500", "終わりだけ", ""},
+        {"xyz", "", "読めない日付", ""},
+        {"202403141000", "202403141100", "ｱｲｳｴｵ", ""},
+    };
+    int n = 0;
+    for (const auto& r : rows) {
+        QStringList f{"D", QString::number(++n), Q(r[0]), Q(r[1]), "", "", Q(r[2])};
+        while (f.size() < 13) f << "";
+        f << Q(r[3]);
+        b += Line(f);
+    }
+    b += Line({"D", "99", "202403151000", "", Q("長い予定").repeated(40)});
+    return b;
+}
+
+class ExportFiles : public ::testing::Test {
+  protected:
+    QString write(const QString& name, const QByteArray& bytes) const {
+        const QString path = dir_.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    void check(const QStringList& arguments) const {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral("/usr/bin/python3"), QStringList{FENMOR_EXPORT_CHECK} + arguments);
+        ASSERT_TRUE(p.waitForFinished(600000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(ExportFiles, EveryFieldOfEveryCaptureIsFoundInTheFiles) {
+    QStringList arguments{QStringLiteral("convert"), QStringLiteral(FENMOR_CONVERT),
+                          dir_.filePath("work")};
+    for (const QString& sample : QDir(QStringLiteral(FENMOR_SAMPLES)).entryList({"*.cap"}))
+        arguments << QStringLiteral(FENMOR_SAMPLES "/") + sample;
+    arguments << write("pi-address.cap", PiAddressBook(60, 11))
+              << write("mi-schedule.cap", MiSchedule(80, 4))
+              << write("mi-address.cap", MiAddressBook(40, 9))
+              << write("pi-tricky.cap", TrickyPiAddressBook())
+              << write("mi-tricky.cap", TrickyMiAddressBook())
+              << write("actions.cap", ActionLists()) << write("pi-schedule.cap", PiSchedule());
+    check(arguments);
+}
+
+// Text that no Shift-JIS capture can carry reaches the writers as it is.
+TEST_F(ExportFiles, CharactersOutsideShiftJisSurvive) {
+    const QString name = Q("𠮷田　😀"),
+                  memo = Q("ヷ\u2603, \"x\"; 1\\2\r\n次の行") + Q("𠮷").repeated(40);
+    Columns columns = {{Meaning::Name, "NAME", name, name},
+                       {Meaning::Reading, "FRIG", Q("ﾖｼﾀﾞ ｽﾏｲﾙ"), {}},
+                       {Meaning::Memo, "MEMO", memo, memo},
+                       {Meaning::Unknown, Q("趣味☃"), "x", Q("𩸽釣り")}};
+    const QString v4 = write("cards4.vcf", VCardOf(columns, "u-1", 4));
+    const QString v3 = write("cards3.vcf", VCardOf(columns, "u-1", 3));
+    CalendarItem event = ScheduleEntry("202403051000", "202403061130", memo, Q("☆"), {});
+    event.uid = "e-1@fenmor";
+    const QString ics =
+        write("items.ics", CalendarOf({event}, TimeMode::Floating, QDateTime::currentDateTime()));
+
+    const QString memoLf = QString(memo).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QString note = memoLf + Q("\n趣味☃: 𩸽釣り");
+    const QJsonObject card{{"FN", name},
+                           {"X-PHONETIC-LAST-NAME", Q("ヨシダ")},
+                           {"X-PHONETIC-FIRST-NAME", Q("スマイル")},
+                           {"NOTE", note}};
+    QJsonObject card4 = card, card3 = card;
+    card4["UID"] = "urn:uuid:u-1";
+    card3["UID"] = "u-1";
+    const QJsonObject item{{"SUMMARY", Q("ヷ\u2603, \"x\"; 1\\2")},
+                           {"DESCRIPTION", memoLf},
+                           {"CATEGORIES", Q("☆")},
+                           {"DTSTART", "20240305T100000"},
+                           {"DTEND", "20240306T113000"},
+                           {"UID", "e-1@fenmor"}};
+    const QJsonArray spec{QJsonObject{{"file", v4}, {"items", QJsonArray{card4}}},
+                          QJsonObject{{"file", v3}, {"items", QJsonArray{card3}}},
+                          QJsonObject{{"file", ics}, {"items", QJsonArray{item}}}};
+    check({QStringLiteral("expect"), write("expect.json", QJsonDocument(spec).toJson())});
+}
+
+// Without a saved output file ("データ保存する" clear) nothing is written beside it.
+TEST(Exporter, WritesNothingWithoutAnOutputFile) {
+    for (const bool save : {true, false}) {
+        Harness h;
+        Exporter exporter({OutputFile::Charset::Utf8, true, true, 4, TimeMode::Floating});
+        h.session.exports = &exporter;
+        h.options.setValue(Option::ckSF0, save ? 1 : 0);
+        StartReceiving(h.session);
+        ASSERT_TRUE(AppendInBlocks(h.session, MiSchedule(5, 1) + PiAddressBook(3, 1)));
+        FinishTransfer(h.session);
+        EXPECT_EQ(exporter.written().size(), save ? 2 : 0);
+        EXPECT_EQ(QDir(h.folder).entryList(QDir::Files).size(), save ? 3 : 0);
+        if (save) {
+            EXPECT_TRUE(h.list.lines.back().startsWith(Q("書き出し：")));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace fenmor::test
