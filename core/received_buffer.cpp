@@ -53,8 +53,7 @@ bool AppendReceivedData(Session& s, const QByteArray& bytes) {
 void ProcessReceivedData(Session& s) {
     s.laB.setText(QStringLiteral("ファイル保存処理中！"), true);
     s.zW.clear();
-    s.separatorErrorShown = false;
-    s.outputAbandoned = false;
+    s.failures.clear();
     const int last = s.nDD;
     const bool kana = s.opt.ticked(Option::ckHK);
     for (int i = 1; i <= last; ++i) {

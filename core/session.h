@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/option_set.h"
+#include "core/run_failures.h"
 #include "core/services.h"
 #include "files/output_file.h"
 
@@ -51,7 +52,6 @@ struct Session {
     QString zDEF;
     QString zFME;
     std::unique_ptr<OutputFile> nFR2;  // the output file; empty while none is open
-    bool outputAbandoned = false;      // a write failed: no further output file this transfer
 
     // Raw data and documents.
     QString zBME;
@@ -62,7 +62,9 @@ struct Session {
     QString zMAE;
     int nSEPA = 0;
     QString zFMT = QStringLiteral("yyyy-mm-dd(aaa)");  // txYMD as it was at start-up
-    bool separatorErrorShown = false;  // one report per run for unusable separator options
+
+    // What failed in the current processing run.
+    RunFailures failures;
 
     // Message variables.
     QString zMS;

@@ -7,7 +7,7 @@
 
 #include "core/char_conversions.h"
 #include "core/received_buffer.h"
-#include "core/separated_writer.h"
+#include "core/run_failures.h"
 #include "core/text_util.h"
 #include "files/date_format.h"
 #include "files/date_pattern.h"
@@ -163,10 +163,7 @@ void WriteTextRecord(Session& s) {
     std::optional<Separator> sep = SeparatorOf(s, &error);
     if (!sep) {
         // An unusable separator option stops writing once per transfer; entries still show.
-        if (!s.separatorErrorShown) {
-            s.separatorErrorShown = true;
-            AbandonOutputFile(s, error);
-        }
+        if (s.failures.firstSeparatorError()) AbandonOutputFile(s, error);
         sep = Separator{};
     }
     Writer w(s);

@@ -22,7 +22,9 @@ public:
     bool write(const QString& text);      // without line end
     bool writeLine(const QString& text);  // followed by CR LF
     bool writeBytes(const QByteArray& bytes);
-    bool close();  // writes what is buffered; false when that failed
+    // Writes what is buffered; false when that failed or when the file is no longer where it
+    // was written (its folder removed or moved meanwhile).
+    bool close();
     [[nodiscard]] const QString& errorText() const { return error_; }
     [[nodiscard]] int systemError() const { return errno_; }
     [[nodiscard]] QString path() const { return file_.fileName(); }

@@ -114,6 +114,30 @@ TEST(AppendReceivedData, FullBufferSavesWhatArrivedAndEndsTheProgram) {
     EXPECT_TRUE(saved.endsWith(QByteArray(1001, 'b') + "\r\n"));
 }
 
+TEST(ProcessReceivedData, OutputFileGoneBeforeItsCloseIsAFailedWrite) {
+    struct Row {
+        const char* name;
+        bool removeFolder;  // else the file is moved away within it
+    } rows[] = {{"folder removed", true}, {"file moved", false}};
+    for (const Row& r : rows) {
+        Harness h;
+        const QString folder = h.folder + QStringLiteral("out/");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        h.session.nFR2 = OutputFile::open(folder + QStringLiteral("A.CSV"), nullptr);
+        ASSERT_TRUE(h.session.nFR2 && h.session.nFR2->writeLine(QStringLiteral("data")));
+        if (r.removeFolder)
+            ASSERT_TRUE(QDir(folder).removeRecursively());
+        else
+            ASSERT_TRUE(QFile::rename(folder + QStringLiteral("A.CSV"), folder + QStringLiteral("B.CSV")));
+        ProcessReceivedData(h.session);
+        ASSERT_EQ(h.messages.shown.size(), 1u) << r.name;
+        EXPECT_TRUE(h.messages.shown[0].text.startsWith(QStringLiteral("書き込んだファイルが見つかりません")))
+            << r.name;
+        EXPECT_TRUE(h.messages.shown[0].text.endsWith(folder + QStringLiteral("A.CSV"))) << r.name;
+        EXPECT_EQ(h.messages.shown[0].icon, Icon::Exclamation) << r.name;
+    }
+}
+
 TEST(ProcessReceivedData, SurvivesAnyBytesAndWritesOnlyIntoTheOutputFolder) {
     std::mt19937 random(7);
     const QByteArray pieces[] = {"\"M\",", "\"I\",", "\"D\",", "\"C\",\"TIME\",", "\"", ",", "\r",
