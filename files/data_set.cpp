@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include "core/run_failures.h"
 #include "core/text_util.h"
 #include "files/date_format.h"
 #include "files/date_pattern.h"
@@ -72,7 +73,13 @@ void BeginDataSet(Session& s) {
     s.fgRTF = letter == u'W';
     s.fgCSV = letter == u'A' || letter == u'T' || letter == u'N' ||
               (!s.fgRTF && s.opt.ticked(Option::ckCSVD));
-    if (s.nFR2) return;  // the transfer's output file is open: this data set goes into it
+    if (s.nFR2) {
+        // The data set goes into the transfer's open file. What the file holds so far is
+        // written first: a file that fails is then known before more goes into it, and the
+        // data set gets a file of its own.
+        if (s.nFR2->flush()) return;
+        AbandonOutputFile(s, s.nFR2->errorText());
+    }
     const QString extension =
         s.fgCSV ? QStringLiteral(".") + s.opt.text(Option::txKAK) : QStringLiteral(".txt");
     const QString prefix = s.opt.ticked(Option::ckSF2) ? s.zKINO : QString(letter);

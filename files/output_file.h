@@ -22,6 +22,7 @@ public:
     bool write(const QString& text);      // without line end
     bool writeLine(const QString& text);  // followed by CR LF
     bool writeBytes(const QByteArray& bytes);
+    bool flush();  // writes what is buffered; false when that failed
     // Writes what is buffered; false when that failed or when the file is no longer where it
     // was written (its folder removed or moved meanwhile).
     bool close();
@@ -35,7 +36,6 @@ public:
 
 private:
     explicit OutputFile(const QString& path) : file_(path) {}
-    bool flush();
 
     QFile file_;
     QByteArray buffer_;

@@ -229,25 +229,29 @@ TEST(BeginDataSet, AfterAFailedFileALaterDataSetOpensItsOwnUnlessTheNameIsTheSam
     // clang-format off
     struct Row {
         const char* name;
-        bool writeFails;   // else the open fails: a folder of the file's name is in the way
+        int writeFails;    // 1: at once, 2: when the next data set starts (buffered);
+                           // 0: the open fails, a folder of the file's name is in the way
         QString chosen;    // a name chosen by the user, or automatic naming
         QString file;
         qsizetype size;    // of the file, -1: it is a folder
         QByteArray content;  // of the schedule's file, when it is another
     } rows[] = {
-        {"write fails, automatic names", true, "", pa, 300, schedule},
-        {"write fails, the same chosen name", true, "out.CSV", "out.CSV", 300, {}},
-        {"open fails, automatic names", false, "", pa, -1, schedule},
+        {"write fails, automatic names", 1, "", pa, 300, schedule},
+        {"buffered write fails, automatic names", 2, "", pa, 300, schedule},
+        {"write fails, the same chosen name", 1, "out.CSV", "out.CSV", 300, {}},
+        {"open fails, automatic names", 0, "", pa, -1, schedule},
     };
     // clang-format on
     for (const Row& r : rows) {
         Harness h;
         h.options.setValue(Option::opF, r.chosen.isEmpty() ? 0 : 1);
         h.options.setText(Option::txFME, h.folder + r.chosen);
-        if (!r.writeFails) ASSERT_TRUE(QDir(h.folder).mkdir(r.file));
+        if (r.writeFails == 0) {
+            ASSERT_TRUE(QDir(h.folder).mkdir(r.file));
+        }
         {
             std::optional<FileSizeLimit> limit;
-            if (r.writeFails) limit.emplace(300);
+            if (r.writeFails > 0) limit.emplace(300, r.writeFails == 1);
             AppendReceivedData(h.session, AddressBookThenSchedule());
             ProcessReceivedData(h.session);
         }

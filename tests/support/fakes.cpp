@@ -10,9 +10,9 @@
 
 namespace fenmor::test {
 
-FileSizeLimit::FileSizeLimit(unsigned long long bytes)
+FileSizeLimit::FileSizeLimit(unsigned long long bytes, bool unbuffered)
     : threshold_(OutputFile::flushThreshold), signal_(std::signal(SIGXFSZ, SIG_IGN)) {
-    OutputFile::flushThreshold = 0;
+    if (unbuffered) OutputFile::flushThreshold = 0;
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     soft_ = limit.rlim_cur;

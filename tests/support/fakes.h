@@ -90,10 +90,10 @@ private:
 };
 
 // Files that fail once they would grow past `bytes` (a file-size limit, with the signal that
-// would end the process ignored), written through without buffering, for as long as it lives.
+// would end the process ignored), for as long as it lives; unbuffered: each write goes through.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(unsigned long long bytes);
+    explicit FileSizeLimit(unsigned long long bytes, bool unbuffered = true);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
