@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "core/sjis.h"
 #include "files/date_pattern.h"
@@ -42,16 +43,37 @@ QString BytesAsUtf16(const QByteArray& entry) {
     return text;
 }
 
+// The numbers 0 to 255 with their mark, ready to copy: bytes and one-byte characters.
+struct SmallNumbers {
+    explicit SmallNumbers(char m) : mark(m) {
+        for (int n = 0; n < 256; ++n) {
+            char* end = std::to_chars(text[n], text[n] + 3, n).ptr;
+            *end = mark;
+            size[n] = static_cast<char>(end + 1 - text[n]);
+        }
+    }
+    char mark;
+    char text[256][4] = {};
+    char size[256] = {};
+};
+
 // Appends each value in decimal followed by mark, written straight into out: the dump has one
 // number per byte and per character, megabytes of them. widest: the longest number and mark.
 template <typename Values, typename Number>
-void AppendNumbers(QByteArray& out, const Values& values, Number number, int widest, char mark) {
+void AppendNumbers(QByteArray& out, const Values& values, Number number, int widest,
+                   const SmallNumbers& table) {
     const qsizetype start = out.size();
     out.resize(start + widest * values.size());
     char* p = out.data() + start;
     for (const auto v : values) {
-        p = std::to_chars(p, p + widest, number(v)).ptr;
-        *p++ = mark;
+        const int n = number(v);
+        if (n >= 0 && n < 256) {
+            std::memcpy(p, table.text[n], 4);  // widest is at least 4
+            p += table.size[n];
+        } else {
+            p = std::to_chars(p, p + widest, n).ptr;
+            *p++ = table.mark;
+        }
     }
     out.truncate(p - out.constData());
 }
@@ -63,6 +85,8 @@ QByteArray DumpOfEntry(const QByteArray& entry) {
     static const QByteArray kAnsi = QByteArrayLiteral("---- ANSI:AscB ----\r\n");
     static const QByteArray kSplit = QByteArray(45, '-') + kCrLfBytes;
     static const QByteArray kUnicode = QByteArrayLiteral("---- UniCode:Asc ----\r\n");
+    static const SmallNumbers kBytes('|');
+    static const SmallNumbers kCodes(']');
     const QString text = sjis::Decode(entry);
     QByteArray out;
     out.reserve(kRule.size() + kAnsi.size() + kSplit.size() + kUnicode.size() + 6 * entry.size() +
@@ -71,13 +95,13 @@ QByteArray DumpOfEntry(const QByteArray& entry) {
     sjis::AppendEncoded(out, BytesAsUtf16(entry));
     out += kCrLfBytes;
     out += kAnsi;
-    AppendNumbers(out, entry, [](char b) { return static_cast<unsigned char>(b); }, 4, '|');
+    AppendNumbers(out, entry, [](char b) { return static_cast<unsigned char>(b); }, 4, kBytes);
     out += kCrLfBytes;
     out += kSplit;
     out += kUnicode;
     out += entry;
     out += kCrLfBytes;
-    AppendNumbers(out, text, sjis::CodeOf, 7, ']');  // "-32768]"
+    AppendNumbers(out, text, sjis::CodeOf, 7, kCodes);  // "-32768]"
     out += kCrLfBytes;
     return out;
 }
