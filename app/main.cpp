@@ -5,10 +5,13 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <csignal>
+
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/message_box_service.h"
 #include "app/shutdown_signals.h"
+#include "core/converter_check.h"
 #include "locations/app_locations.h"
 #include "locations/first_save_folder.h"
 #include "locations/user_folders.h"
@@ -23,6 +26,10 @@ int main(int argc, char** argv) {
     if (qtBase.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtBase);
+    // A file-size limit makes a write fail with a message instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    fenmor::MessageBoxService startMessages(nullptr);
+    if (!fenmor::CheckConverter(startMessages)) return 2;
 
     // An installed copy keeps its settings in the user's configuration folder and saves into
     // the documents folder; a copy started from a folder of its own keeps all in that folder.

@@ -1,5 +1,6 @@
 // What the processing run costs on the largest transfer the buffer takes, against the bare
-// decoding and line cutting of the same buffer entries.
+// decoding and line cutting of the same buffer entries; the same run with the raw save and its
+// dump on, and a capture of the same size that holds no carriage return (one unfinished line).
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -48,6 +49,12 @@ public:
 
 const QByteArray& Transfer() {
     static const QByteArray bytes = test::LargestTransfer(kSeed);
+    return bytes;
+}
+
+// The same bytes with every carriage return made a space: nothing ever ends a line.
+const QByteArray& TransferWithoutCarriageReturn() {
+    static const QByteArray bytes = QByteArray(Transfer()).replace('\r', ' ');
     return bytes;
 }
 
@@ -118,15 +125,20 @@ void BM_BareDecode(benchmark::State& state) {
     SetCounters(state, lines);
 }
 
-// The whole run on a filled buffer: conversions, parser, dispatch, writers, the output file.
-// The receive events that fill the buffer are outside the measured time.
-void BM_ProcessingRun(benchmark::State& state) {
+enum class Run { Plain, RawSave, NoCarriageReturn };
+
+// The whole run on a filled buffer: conversions, parser, dispatch, writers, the output file,
+// and with RawSave the ".rcv" file and its dump. The receive events that fill the buffer are
+// outside the measured time.
+void BM_ProcessingRun(benchmark::State& state, Run kind) {
     const QString folder = OutputFolder();
+    const QByteArray& bytes = kind == Run::NoCarriageReturn ? TransferWithoutCarriageReturn() : Transfer();
     long listLines = 0;
     int messages = 0;
     for (auto _ : state) {
         Receiver r(folder);
-        if (!test::AppendInBlocks(r.session, Transfer())) {
+        r.options.setValue(Option::ckSF1, kind == Run::RawSave ? 1 : 0);
+        if (!test::AppendInBlocks(r.session, bytes)) {
             state.SkipWithError("the transfer does not fit into the buffer");
             break;
         }
@@ -137,17 +149,27 @@ void BM_ProcessingRun(benchmark::State& state) {
         listLines = r.list.lines;
         messages = r.messages.count;
     }
-    SetCounters(state, test::LineCount(Transfer()));
+    SetCounters(state, test::LineCount(bytes));
     state.counters["list_lines"] = static_cast<double>(listLines);
     state.counters["messages"] = messages;
-    state.counters["file_bytes"] = static_cast<double>(
-        test::ReadFile(folder + QStringLiteral("PA20240305-140709.CSV")).size());
+    if (kind != Run::NoCarriageReturn)
+        state.counters["file_bytes"] = static_cast<double>(
+            QFileInfo(folder + QStringLiteral("PA20240305-140709.CSV")).size());
+    if (kind == Run::RawSave)
+        state.counters["dump_bytes"] =
+            static_cast<double>(QFileInfo(folder + QStringLiteral("ascii.rcv")).size());
 }
 
 BENCHMARK(BM_BareDecode)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_ProcessingRun)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_ProcessingRun, plain, Run::Plain)
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_ProcessingRun, raw_save_and_dump, Run::RawSave)
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_ProcessingRun, no_carriage_return, Run::NoCarriageReturn)
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
-// The console table, and at the end the cost of the run as a multiple of the bare decoding.
+// The console table, and at the end the cost of each run as a multiple of the bare decoding
+// and of the plain run.
 class RatioReporter final : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(OO_Tabular) {}
@@ -161,10 +183,16 @@ public:
     }
     void printRatio() const {
         const double bare = median("BM_BareDecode");
-        const double run = median("BM_ProcessingRun");
-        if (bare <= 0 || run <= 0) return;
-        std::printf("\nProcessingRun / BareDecode = %.1f ms / %.1f ms = %.2f\n", run * 1e3,
-                    bare * 1e3, run / bare);
+        const double plain = median("BM_ProcessingRun/plain");
+        if (bare <= 0 || plain <= 0) return;
+        std::printf("\nProcessingRun / BareDecode = %.1f ms / %.1f ms = %.2f\n", plain * 1e3,
+                    bare * 1e3, plain / bare);
+        for (const char* name : {"raw_save_and_dump", "no_carriage_return"}) {
+            const double run = median(std::string("BM_ProcessingRun/") + name);
+            if (run > 0)
+                std::printf("%s / plain = %.1f ms / %.1f ms = %.2f\n", name, run * 1e3,
+                            plain * 1e3, run / plain);
+        }
     }
 
 private:

@@ -15,11 +15,22 @@ bool IsHalfWidth(QChar c) { return c.unicode() >= kHalfFirst && c.unicode() <= k
 
 // The Japanese locale's narrow-to-wide mapping: compatibility composition does the widening
 // and joins a kana with its sound mark; a mark left alone becomes the spacing full-width mark.
-QString Widen(const QString& run) {
+// A joined kana the encoding cannot hold stays the kana followed by the spacing mark.
+QString Widen(const QString& run, CanHold canHold) {
     QString wide = run.normalized(QString::NormalizationForm_KC);
-    wide.replace(QChar(0x3099), QChar(0x309B));
-    wide.replace(QChar(0x309A), QChar(0x309C));
-    return wide;
+    QString out;
+    out.reserve(wide.size() + 1);
+    for (const QChar c : wide) {
+        if (canHold(c)) {
+            out += c;
+            continue;
+        }
+        const QString parts = QString(c).normalized(QString::NormalizationForm_D);
+        out += parts.size() == 2 && canHold(parts[0]) ? parts : QString(c);
+    }
+    out.replace(QChar(0x3099), QChar(0x309B));
+    out.replace(QChar(0x309A), QChar(0x309C));
+    return out;
 }
 
 // The replacement bytes for each table entry, encoded once.
@@ -71,7 +82,7 @@ QString ConvertPunctuation(const QString& text) {
     return out;
 }
 
-QString WidenHalfWidthKana(const QString& text) {
+QString WidenHalfWidthKana(const QString& text, CanHold canHold) {
     QString out;
     out.reserve(text.size());
     qsizetype runStart = -1;
@@ -82,7 +93,7 @@ QString WidenHalfWidthKana(const QString& text) {
             continue;
         }
         if (runStart >= 0) {
-            out += Widen(text.mid(runStart, i - runStart));
+            out += Widen(text.mid(runStart, i - runStart), canHold);
             runStart = -1;
         }
         if (i < text.size()) out += text[i];

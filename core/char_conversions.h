@@ -5,7 +5,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include "core/sjis.h"
+
 namespace fenmor {
+
+// Whether the output file's encoding can hold a character. Conversions produce only what it
+// holds; Shift-JIS is the default.
+using CanHold = bool (*)(QChar);
 
 // The table of half-width voiced and semi-voiced katakana, two characters an entry; "??"
 // marks a PI code byte without a replacement.
@@ -19,7 +25,8 @@ namespace fenmor {
 [[nodiscard]] QString ConvertPunctuation(const QString& text);
 
 // Half-width katakana and symbols (U+FF61 to U+FF9F) to full width; a kana and its following
-// sound mark become one voiced katakana where one exists.
-[[nodiscard]] QString WidenHalfWidthKana(const QString& text);
+// sound mark become one voiced katakana where one exists and the encoding holds it (ﾜﾞ gives
+// ヷ only where that can be written, ワ゛ in Shift-JIS).
+[[nodiscard]] QString WidenHalfWidthKana(const QString& text, CanHold canHold = sjis::CanEncode);
 
 }  // namespace fenmor

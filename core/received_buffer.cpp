@@ -4,6 +4,7 @@
 
 #include "core/char_conversions.h"
 #include "core/dispatch.h"
+#include "core/line_cutter.h"
 #include "core/record_parser.h"
 #include "core/sjis.h"
 #include "files/raw_save.h"
@@ -20,18 +21,11 @@ void BufferFull(Session& s) {
     s.endProgram();
 }
 
-// Cuts every complete line off zW and drives it through the parser and the dispatch.
-void ProcessLines(Session& s) {
-    qsizetype start = 0;
-    const bool punctuation = s.opt.ticked(Option::ckKUTO);
-    for (qsizetype cr = s.zW.indexOf(u'\r'); cr >= 0; cr = s.zW.indexOf(u'\r', start)) {
-        QString line = s.zW.mid(start, cr - start);
-        start = cr + 1;
-        if (punctuation) line = ConvertPunctuation(line);
-        ParseLine(s, line);
-        DispatchRecord(s);
-    }
-    s.zW.remove(0, start);
+// Drives one line through the conversion, the parser and the dispatch.
+void ProcessLine(Session& s, const QString& text, bool punctuation) {
+    QString line = punctuation ? ConvertPunctuation(text) : text;
+    ParseLine(s, line);
+    DispatchRecord(s);
 }
 
 }  // namespace
@@ -53,10 +47,12 @@ bool AppendReceivedData(Session& s, const QByteArray& bytes) {
 void ProcessReceivedData(Session& s) {
     s.laB.setText(QStringLiteral("ファイル保存処理中！"), true);
     s.zW.clear();
-    s.separatorErrorShown = false;
-    s.outputAbandoned = false;
+    s.failures.clear();
     const int last = s.nDD;
     const bool kana = s.opt.ticked(Option::ckHK);
+    const bool punctuation = s.opt.ticked(Option::ckKUTO);
+    LineCutter cutter(s.zW);
+    const auto onLine = [&s, punctuation](const QString& line) { ProcessLine(s, line, punctuation); };
     for (int i = 1; i <= last; ++i) {
         QByteArray& entry = s.zDD[i];
         if (entry.isEmpty()) continue;
@@ -67,8 +63,7 @@ void ProcessReceivedData(Session& s) {
             entry.chop(1);
         }
         if (kana) entry = ConvertHalfWidthKana(entry);
-        s.zW += sjis::Decode(entry);
-        ProcessLines(s);
+        cutter.add(sjis::Decode(entry), onLine);
     }
     if (s.nFR2) {
         if (!s.nFR2->close())

@@ -1,6 +1,7 @@
 #include "core/separated_writer.h"
 
 #include "core/received_buffer.h"
+#include "core/run_failures.h"
 #include "files/date_format.h"
 
 namespace fenmor {
@@ -25,13 +26,6 @@ const QString& FieldMaskOf(const QString& kindCode) {
     if (kindCode == u"PN") return kPN;
     if (kindCode == u"PT") return kPT;
     return kOther;
-}
-
-void AbandonOutputFile(Session& s, const QString& errorText) {
-    s.message(errorText, Buttons::Ok, Icon::Exclamation);
-    if (s.nFR2) s.nFR2->close();
-    s.nFR2.reset();
-    s.outputAbandoned = true;
 }
 
 void WriteSeparatedRecord(Session& s) {

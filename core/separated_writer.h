@@ -12,8 +12,4 @@ namespace fenmor {
 
 void WriteSeparatedRecord(Session& s);
 
-// What the writers do when their output file fails: report it, close the file and write
-// nothing more in this transfer. The received data stays for the raw-data save.
-void AbandonOutputFile(Session& s, const QString& errorText);
-
 }  // namespace fenmor

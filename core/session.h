@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/option_set.h"
+#include "core/run_failures.h"
 #include "core/services.h"
 #include "export/export_sink.h"
 #include "files/output_file.h"
@@ -52,7 +53,6 @@ struct Session {
     QString zDEF;
     QString zFME;
     std::unique_ptr<OutputFile> nFR2;  // the output file; empty while none is open
-    bool outputAbandoned = false;      // a write failed: no further output file this transfer
     ExportSink* exports = nullptr;     // writers beside the specified files, when any
 
     // Raw data and documents.
@@ -64,7 +64,9 @@ struct Session {
     QString zMAE;
     int nSEPA = 0;
     QString zFMT = QStringLiteral("yyyy-mm-dd(aaa)");  // txYMD as it was at start-up
-    bool separatorErrorShown = false;  // one report per run for unusable separator options
+
+    // What failed in the current processing run.
+    RunFailures failures;
 
     // Message variables.
     QString zMS;

@@ -4,10 +4,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
-#include <atomic>
+#include <iterator>
 #include <memory>
-#include <mutex>
 
 namespace fenmor::sjis {
 namespace {
@@ -83,24 +83,20 @@ const DecodeTables& Tables() {
     return *tables;
 }
 
-// Encoding cache: the converter is asked once per character, the answer kept.
+// Encoding cache: the converter is asked once per character, the answer kept. The program
+// has one thread, so the cache needs no locking.
 class EncodeCache {
 public:
-    EncodeCache() : converter_("CP932", "UTF-16LE") {
-        for (auto& c : codes_) c.store(kUnknown, std::memory_order_relaxed);
-    }
+    EncodeCache() : converter_("CP932", "UTF-16LE") { codes_.fill(kUnknown); }
     int code(char16_t u) {
-        int c = codes_[u].load(std::memory_order_relaxed);
-        if (c != kUnknown) return c;
-        c = lookUp(u);
-        codes_[u].store(c, std::memory_order_relaxed);
+        int& c = codes_[u];
+        if (c == kUnknown) c = lookUp(u);
         return c;
     }
 
 private:
     int lookUp(char16_t u) {
         if (u >= 0xD800 && u <= 0xDFFF) return kUnmappable;
-        const std::lock_guard lock(mutex_);
         if (!converter_.ok()) return u < 0x80 ? u : kUnmappable;
         const char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
         char out[8];
@@ -111,9 +107,8 @@ private:
             return static_cast<unsigned char>(out[0]) * 256 + static_cast<unsigned char>(out[1]);
         return kUnmappable;
     }
-    std::mutex mutex_;
     Converter converter_;
-    std::array<std::atomic<int>, 65536> codes_;
+    std::array<int, 65536> codes_;
 };
 
 EncodeCache& Encoder() {
@@ -192,6 +187,36 @@ QByteArray Encode(const QString& text) {
     QByteArray out;
     AppendEncoded(out, text);
     return out;
+}
+
+bool CanEncode(QChar c) { return Encoder().code(c.unicode()) >= 0; }
+
+bool ConverterWorks(const char* codePage) {
+    // Both directions, on characters of each kind the data holds: ASCII, a half-width
+    // katakana, hiragana, a kanji and a character of the code page's own NEC row.
+    static const char kBytes[] = "A\xb1\x82\xa0\x88\x9f\x87\x40";
+    static const char16_t kText[] = u"A\uFF71\u3042\u4E9C\u2460";
+    Converter decoder("UTF-16LE", codePage);
+    Converter encoder(codePage, "UTF-16LE");
+    if (!decoder.ok() || !encoder.ok()) return false;
+    char out[32];
+    size_t written = 0;
+    const size_t bytes = sizeof kBytes - 1;
+    const size_t textBytes = (std::size(kText) - 1) * 2;
+    if (!decoder.convert(kBytes, bytes, out, sizeof out, &written) || written != textBytes)
+        return false;
+    for (size_t i = 0; i < written / 2; ++i) {
+        const auto u = static_cast<char16_t>(static_cast<unsigned char>(out[2 * i]) |
+                                             (static_cast<unsigned char>(out[2 * i + 1]) << 8));
+        if (u != kText[i]) return false;
+    }
+    char in[32];
+    for (size_t i = 0; i + 1 < std::size(kText); ++i) {
+        in[2 * i] = static_cast<char>(kText[i] & 0xFF);
+        in[2 * i + 1] = static_cast<char>(kText[i] >> 8);
+    }
+    if (!encoder.convert(in, textBytes, out, sizeof out, &written) || written != bytes) return false;
+    return std::equal(out, out + bytes, kBytes);
 }
 
 int CodeOf(QChar c) {

@@ -26,6 +26,13 @@ namespace fenmor::sjis {
 [[nodiscard]] QByteArray Encode(const QString& text);
 void AppendEncoded(QByteArray& out, const QString& text);
 
+// True when the code page holds the character (Encode writes it as itself, not as "?").
+[[nodiscard]] bool CanEncode(QChar c);
+
+// True when the system's converter for codePage converts a few characters of each kind the
+// PDA sends as CP932 does, both ways.
+[[nodiscard]] bool ConverterWorks(const char* codePage);
+
 // The Shift-JIS code of a character as a signed 16-bit number: a one-byte character gives its
 // byte, a double-byte one lead * 256 + trail taken as signed; a character the code page lacks
 // gives the code of "?" (63).

@@ -7,7 +7,8 @@
 
 #include "core/char_conversions.h"
 #include "core/received_buffer.h"
-#include "core/separated_writer.h"
+#include "core/run_failures.h"
+#include "core/run_time_errors.h"
 #include "core/text_util.h"
 #include "files/date_format.h"
 #include "files/date_pattern.h"
@@ -23,18 +24,18 @@ struct Separator {
 // A numeric option as a 16-bit whole number, rounded half to even; sets *error otherwise.
 std::optional<int> WholeNumber(const QString& text, QString* error) {
     if (!IsNumericText(text)) {
-        *error = QStringLiteral("型が一致しません。");
+        *error = errors::kTypeMismatch.text();
         return std::nullopt;
     }
     bool ok = false;
     const double d = TrimSpaces(text).remove(u',').toDouble(&ok);
     if (!ok) {
-        *error = QStringLiteral("型が一致しません。");
+        *error = errors::kTypeMismatch.text();
         return std::nullopt;
     }
     const double r = std::nearbyint(d);
     if (r < -32768 || r > 32767) {
-        *error = QStringLiteral("オーバーフローしました。");
+        *error = errors::kOverflow.text();
         return std::nullopt;
     }
     return static_cast<int>(r);
@@ -55,7 +56,7 @@ std::optional<Separator> SeparatorOf(Session& s, QString* error) {
         const auto count = WholeNumber(s.opt.text(Option::txSEPA3), error);
         if (!count) return std::nullopt;
         if (ch.isEmpty() || *length < 0) {
-            *error = QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
+            *error = errors::kInvalidCall.text();
             return std::nullopt;
         }
         sep.line = ch.repeated(*length);
@@ -163,10 +164,7 @@ void WriteTextRecord(Session& s) {
     std::optional<Separator> sep = SeparatorOf(s, &error);
     if (!sep) {
         // An unusable separator option stops writing once per transfer; entries still show.
-        if (!s.separatorErrorShown) {
-            s.separatorErrorShown = true;
-            AbandonOutputFile(s, error);
-        }
+        if (s.failures.firstSeparatorError()) AbandonOutputFile(s, error);
         sep = Separator{};
     }
     Writer w(s);

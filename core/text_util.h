@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace fenmor {
 
@@ -11,10 +12,16 @@ namespace fenmor {
     return t.left(n);
 }
 
-[[nodiscard]] inline QString TrimSpaces(const QString& t) {
+[[nodiscard]] inline QStringView TrimSpaces(QStringView t) {
     qsizetype b = 0;
-    while (b < t.size() && t[b] == u' ') ++b;
-    return TrimRightSpaces(t.mid(b));
+    qsizetype e = t.size();
+    while (b < e && t[b] == u' ') ++b;
+    while (e > b && t[e - 1] == u' ') --e;
+    return t.sliced(b, e - b);
+}
+
+[[nodiscard]] inline QString TrimSpaces(const QString& t) {
+    return TrimSpaces(QStringView(t)).toString();
 }
 
 }  // namespace fenmor

@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include "core/run_failures.h"
 #include "core/text_util.h"
 #include "files/date_format.h"
 #include "files/date_pattern.h"
@@ -72,10 +73,13 @@ void BeginDataSet(Session& s) {
     s.fgRTF = letter == u'W';
     s.fgCSV = letter == u'A' || letter == u'T' || letter == u'N' ||
               (!s.fgRTF && s.opt.ticked(Option::ckCSVD));
-    if (s.nFR2) return;  // the transfer's output file is open: this data set goes into it
-    // After a failed write the rest of the transfer is shown, not written: a new file of the
-    // same name would empty what the failed one holds.
-    if (s.outputAbandoned) return;
+    if (s.nFR2) {
+        // The data set goes into the transfer's open file. What the file holds so far is
+        // written first: a file that fails is then known before more goes into it, and the
+        // data set gets a file of its own.
+        if (s.nFR2->flush()) return;
+        AbandonOutputFile(s, s.nFR2->errorText());
+    }
     const QString extension =
         s.fgCSV ? QStringLiteral(".") + s.opt.text(Option::txKAK) : QStringLiteral(".txt");
     const QString prefix = s.opt.ticked(Option::ckSF2) ? s.zKINO : QString(letter);
@@ -85,6 +89,9 @@ void BeginDataSet(Session& s) {
         if (s.zDEF != s.opt.text(Option::txDF0)) s.opt.setText(Option::txDF0, s.zDEF);
         s.opt.setText(Option::txFME, s.zDEF + prefix + datePart + extension);
     }
+    // After a failed write a data set of another name gets its own file; one of the failed
+    // file's name is shown, not written, so that what that file holds is not emptied.
+    if (!s.failures.mayOpen(s.opt.text(Option::txFME))) return;
     OpenOutputFile(s);
 }
 

@@ -1,5 +1,6 @@
 #include "files/date_pattern.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QStringView>
 
@@ -7,6 +8,8 @@
 #include <array>
 #include <optional>
 #include <vector>
+
+#include "core/text_util.h"
 
 namespace fenmor {
 namespace {
@@ -236,19 +239,29 @@ bool IsTimeKind(Kind kind) {
          kind == Kind::Marker;
 }
 
+struct ParsedPattern {
+  std::vector<Token> tokens;
+  bool twelveHour = false;  // any 12-hour marker switches every hour to the 12-hour clock
+};
+
+// Each pattern is parsed once: the patterns are a handful of options, formatted for every
+// date field of a transfer. The cache starts afresh should many different patterns come.
+const ParsedPattern& Parsed(const QString& pattern) {
+  static QHash<QString, ParsedPattern> cache;
+  auto it = cache.constFind(pattern);
+  if (it != cache.constEnd()) return *it;
+  if (cache.size() >= 64) cache.clear();
+  ParsedPattern parsed;
+  parsed.tokens = Tokenizer(pattern).Run();
+  parsed.twelveHour = std::any_of(parsed.tokens.begin(), parsed.tokens.end(),
+                                  [](const Token& t) { return t.kind == Kind::Marker; });
+  return *cache.insert(pattern, std::move(parsed));
+}
+
 // ---------------------------------------------------------------------------
 // Numeric text
 
 bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-
-// Only spaces may surround a number; tabs and line breaks may not.
-QStringView TrimSpaces(QStringView text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && text[begin] == u' ') ++begin;
-  while (end > begin && text[end - 1] == u' ') --end;
-  return text.sliced(begin, end - begin);
-}
 
 // Consumes digits (with commas between digits when allowed); returns how
 // many digits were read.
@@ -344,20 +357,17 @@ std::optional<QTime> ReadTimeText(QStringView text) {
 QString FormatDatePattern(const QDate& date, const QTime& time, const QString& pattern) {
   if (!date.isValid()) return {};
   const QTime clock = time.isValid() ? time : QTime(0, 0);
-  const std::vector<Token> tokens = Tokenizer(pattern).Run();
-  // Any 12-hour marker switches every hour of the pattern to the 12-hour clock.
-  const bool twelveHour = std::any_of(tokens.begin(), tokens.end(),
-                                      [](const Token& t) { return t.kind == Kind::Marker; });
+  const ParsedPattern& parsed = Parsed(pattern);
   QString result;
-  for (const Token& token : tokens) {
-    result += IsTimeKind(token.kind) ? RenderTime(token, clock, twelveHour)
+  for (const Token& token : parsed.tokens) {
+    result += IsTimeKind(token.kind) ? RenderTime(token, clock, parsed.twelveHour)
                                      : RenderDate(token, date);
   }
   return result;
 }
 
 bool IsNumericText(const QString& text) {
-  const QStringView number = TrimSpaces(text);
+  const QStringView number = TrimSpaces(QStringView(text));  // spaces only, not tabs
   return IsRadixNumber(number) || IsDecimalNumber(number);
 }
 

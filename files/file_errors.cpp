@@ -19,6 +19,7 @@ int FileErrorNumberOf(int e, const QString& path) {
             return kPermissionDenied;
         case ENOSPC:
         case EDQUOT:
+        case EFBIG:
             return kDiskFull;
         case ENAMETOOLONG:
         case EINVAL:
@@ -29,17 +30,30 @@ int FileErrorNumberOf(int e, const QString& path) {
     }
 }
 
-QString FileErrorText(int e, const QString& path) {
-    QString what;
+namespace {
+
+QString Description(int e, const QString& path) {
+    if (e == EFBIG) return QStringLiteral("ファイルが大きすぎて書き込めません。");  // a size limit
     switch (FileErrorNumberOf(e, path)) {
-        case kPathNotFound: what = QStringLiteral("パスが見つかりません。"); break;
-        case kFileNotFound: what = QStringLiteral("ファイル名が正しくありません。"); break;
-        case kPermissionDenied: what = QStringLiteral("書き込みできません。"); break;
-        case kDiskFull: what = QStringLiteral("ディスクの空き容量が不足しています。"); break;
-        default: what = QStringLiteral("パス名が無効です。"); break;
+        case kPathNotFound: return QStringLiteral("パスが見つかりません。");
+        case kFileNotFound: return QStringLiteral("ファイル名が正しくありません。");
+        case kPermissionDenied: return QStringLiteral("書き込みできません。");
+        case kDiskFull: return QStringLiteral("ディスクの空き容量が不足しています。");
+        default: return QStringLiteral("パス名が無効です。");
     }
-    return what + QStringLiteral("\r\n") + QDir::toNativeSeparators(path) + QStringLiteral(" (") +
-           QString::fromLocal8Bit(std::strerror(e)) + QStringLiteral(")");
+}
+
+}  // namespace
+
+QString FileErrorText(int e, const QString& path) {
+    return Description(e, path) + QStringLiteral("\r\n") + QDir::toNativeSeparators(path) +
+           QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(e)) + QStringLiteral(")");
+}
+
+QString VanishedFileText(const QString& path) {
+    return QStringLiteral("書き込んだファイルが見つかりません（フォルダーが削除または移動されました）。"
+                          "データは保存されていません。\r\n") +
+           QDir::toNativeSeparators(path);
 }
 
 }  // namespace fenmor

@@ -18,5 +18,7 @@ enum FileErrorNumber {
 [[nodiscard]] int FileErrorNumberOf(int errnoValue, const QString& path);
 // The description of such a failure, naming the file.
 [[nodiscard]] QString FileErrorText(int errnoValue, const QString& path);
+// A file that was written and closed but is no longer where it was written.
+[[nodiscard]] QString VanishedFileText(const QString& path);
 
 }  // namespace fenmor

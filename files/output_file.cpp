@@ -1,5 +1,7 @@
 #include "files/output_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 #include "core/sjis.h"
@@ -76,8 +78,21 @@ bool OutputFile::writeLine(const QString& text) {
 
 bool OutputFile::close() {
     if (!file_.isOpen()) return !failed_;
-    const bool ok = flush();
+    bool ok = flush();
+    struct stat written {};
+    const bool known = ::fstat(file_.handle(), &written) == 0;
     file_.close();
+    // A file whose folder was removed while it was written takes its data with it, though
+    // every write succeeded: it counts as a failed write.
+    struct stat there {};
+    if (ok && known &&
+        (::stat(QFile::encodeName(file_.fileName()).constData(), &there) != 0 ||
+         there.st_dev != written.st_dev || there.st_ino != written.st_ino)) {
+        failed_ = true;
+        errno_ = ENOENT;
+        error_ = VanishedFileText(file_.fileName());
+        ok = false;
+    }
     return ok;
 }
 

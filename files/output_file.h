@@ -25,7 +25,10 @@ public:
     bool writeLine(const QString& text);  // followed by CR LF
     bool writeBytes(const QByteArray& bytes);
     void setCharset(Charset charset);  // before the first write
-    bool close();  // writes what is buffered; false when that failed
+    bool flush();  // writes what is buffered; false when that failed
+    // Writes what is buffered; false when that failed or when the file is no longer where it
+    // was written (its folder removed or moved meanwhile).
+    bool close();
     [[nodiscard]] const QString& errorText() const { return error_; }
     [[nodiscard]] int systemError() const { return errno_; }
     [[nodiscard]] QString path() const { return file_.fileName(); }
@@ -36,7 +39,6 @@ public:
 
 private:
     explicit OutputFile(const QString& path) : file_(path) {}
-    bool flush();
 
     QFile file_;
     void append(const QString& text);

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 
 #include "core/sjis.h"
 #include "files/date_pattern.h"
@@ -31,29 +33,75 @@ std::unique_ptr<OutputFile> OpenRawFile(Session& s, OutputFile::Mode mode) {
 
 // The entry's bytes two at a time as one UTF-16 code, the first byte the low half.
 QString BytesAsUtf16(const QByteArray& entry) {
-    QString text;
-    text.reserve((entry.size() + 1) / 2);
+    QString text(static_cast<qsizetype>((entry.size() + 1) / 2), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* p = reinterpret_cast<const unsigned char*>(entry.constData());
     for (qsizetype i = 0; i < entry.size(); i += 2) {
-        const auto lo = static_cast<unsigned char>(entry[i]);
-        const auto hi = i + 1 < entry.size() ? static_cast<unsigned char>(entry[i + 1]) : 0;
-        text += QChar(static_cast<char16_t>(lo | (hi << 8)));
+        const unsigned hi = i + 1 < entry.size() ? p[i + 1] : 0;
+        *out++ = static_cast<char16_t>(p[i] | (hi << 8));
     }
     return text;
+}
+
+// The numbers 0 to 255 with their mark, ready to copy: bytes and one-byte characters.
+struct SmallNumbers {
+    explicit SmallNumbers(char m) : mark(m) {
+        for (int n = 0; n < 256; ++n) {
+            char* end = std::to_chars(text[n], text[n] + 3, n).ptr;
+            *end = mark;
+            size[n] = static_cast<char>(end + 1 - text[n]);
+        }
+    }
+    char mark;
+    char text[256][4] = {};
+    char size[256] = {};
+};
+
+// Appends each value in decimal followed by mark, written straight into out: the dump has one
+// number per byte and per character, megabytes of them. widest: the longest number and mark.
+template <typename Values, typename Number>
+void AppendNumbers(QByteArray& out, const Values& values, Number number, int widest,
+                   const SmallNumbers& table) {
+    const qsizetype start = out.size();
+    out.resize(start + widest * values.size());
+    char* p = out.data() + start;
+    for (const auto v : values) {
+        const int n = number(v);
+        if (n >= 0 && n < 256) {
+            std::memcpy(p, table.text[n], 4);  // widest is at least 4
+            p += table.size[n];
+        } else {
+            p = std::to_chars(p, p + widest, n).ptr;
+            *p++ = table.mark;
+        }
+    }
+    out.truncate(p - out.constData());
 }
 
 }  // namespace
 
 QByteArray DumpOfEntry(const QByteArray& entry) {
+    static const QByteArray kRule = QByteArray(45, '=') + kCrLfBytes;
+    static const QByteArray kAnsi = QByteArrayLiteral("---- ANSI:AscB ----\r\n");
+    static const QByteArray kSplit = QByteArray(45, '-') + kCrLfBytes;
+    static const QByteArray kUnicode = QByteArrayLiteral("---- UniCode:Asc ----\r\n");
+    static const SmallNumbers kBytes('|');
+    static const SmallNumbers kCodes(']');
+    const QString text = sjis::Decode(entry);
     QByteArray out;
-    out += QByteArray(45, '=') + kCrLfBytes;
-    out += sjis::Encode(BytesAsUtf16(entry)) + kCrLfBytes;
-    out += "---- ANSI:AscB ----\r\n";
-    for (const char b : entry) out += QByteArray::number(static_cast<unsigned char>(b)) + '|';
+    out.reserve(kRule.size() + kAnsi.size() + kSplit.size() + kUnicode.size() + 6 * entry.size() +
+                7 * text.size() + 16);
+    out += kRule;
+    sjis::AppendEncoded(out, BytesAsUtf16(entry));
     out += kCrLfBytes;
-    out += QByteArray(45, '-') + kCrLfBytes;
-    out += "---- UniCode:Asc ----\r\n";
-    out += entry + kCrLfBytes;
-    for (const QChar c : sjis::Decode(entry)) out += QByteArray::number(sjis::CodeOf(c)) + ']';
+    out += kAnsi;
+    AppendNumbers(out, entry, [](char b) { return static_cast<unsigned char>(b); }, 4, kBytes);
+    out += kCrLfBytes;
+    out += kSplit;
+    out += kUnicode;
+    out += entry;
+    out += kCrLfBytes;
+    AppendNumbers(out, text, sjis::CodeOf, 7, kCodes);  // "-32768]"
     out += kCrLfBytes;
     return out;
 }
@@ -79,8 +127,8 @@ void WriteRawDump(Session& s) {
 }
 
 QString SaveUnprocessedData(Session& s) {
-    const QString base = s.zDEF + FormatDatePattern(s.now().date(), s.now().time(),
-                                                    s.opt.text(Option::txDF2));
+    const QDateTime now = s.now();  // read once: date and time of the same moment
+    const QString base = s.zDEF + FormatDatePattern(now.date(), now.time(), s.opt.text(Option::txDF2));
     s.zBME = base + QStringLiteral(".rcv");
     for (int i = 1; QFileInfo::exists(s.zBME); ++i)
         s.zBME = base + u'(' + QString::number(i) + QStringLiteral(").rcv");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/sjis.h"
+
 namespace fenmor {
 namespace {
 
@@ -45,9 +47,32 @@ TEST(WidenHalfWidthKana, WidensRunsAndJoinsSoundMarks) {
         {QStringLiteral("ｱﾞ"), QStringLiteral("ア゛")},
         {QStringLiteral("カﾞ"), QStringLiteral("カ゛")},  // the mark's run starts after カ
         {QStringLiteral("全角ＡＢＣ123"), QStringLiteral("全角ＡＢＣ123")},
+        // Shift-JIS has no ヷ or ヺ: the kana and the spacing mark.
+        {QStringLiteral("ﾜﾞｲﾝ ｦﾞ ｶﾞｲﾄﾞ｡"), QStringLiteral("ワ゛イン ヲ゛ ガイド。")},
         {QString(), QString()},
     };
     for (const Row& r : rows) EXPECT_EQ(WidenHalfWidthKana(r.in), r.out) << r.in.toStdString();
+}
+
+// Every half-width character with each sound mark: the result is what Shift-JIS holds, and it
+// still says the same (the kana, then its mark, whether joined or not).
+TEST(WidenHalfWidthKana, GivesOnlyCharactersShiftJisHoldsForEveryKanaAndMark) {
+    for (char16_t k = 0xFF61; k <= 0xFF9F; ++k) {
+        for (const char16_t mark : {u'\uFF9E', u'\uFF9F'}) {
+            const QString in = QString(QChar(k)) + QChar(mark);
+            const QString out = WidenHalfWidthKana(in);
+            EXPECT_EQ(sjis::Decode(sjis::Encode(out)), out) << in.toStdString();
+            QString meaning = out;
+            meaning.replace(QChar(0x309B), QChar(0x3099)).replace(QChar(0x309C), QChar(0x309A));
+            EXPECT_EQ(meaning.normalized(QString::NormalizationForm_D),
+                      in.normalized(QString::NormalizationForm_KD)) << in.toStdString();
+        }
+    }
+}
+
+TEST(WidenHalfWidthKana, JoinsWhatTheEncodingHolds) {
+    const auto everything = [](QChar) { return true; };
+    EXPECT_EQ(WidenHalfWidthKana(QStringLiteral("ﾜﾞｦﾞｶﾞ"), everything), QStringLiteral("ヷヺガ"));
 }
 
 }  // namespace

@@ -43,16 +43,23 @@ protected:
         f.write(bytes);
         return f.fileName();
     }
-    ToolRun run(QStringList args) const {
+    ToolRun run(QStringList args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                const QString& shell = {}) const {
         QProcess p;
-        p.start(QStringLiteral(FENMOR_CONVERT), args);
+        p.setProcessEnvironment(env);
+        if (shell.isEmpty())
+            p.start(QStringLiteral(FENMOR_CONVERT), args);
+        else  // the shell's settings, then the tool in its place
+            p.start(QStringLiteral("/bin/bash"),
+                    QStringList{"-c", shell + QStringLiteral("; exec \"$0\" \"$@\""), FENMOR_CONVERT} + args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
     }
-    ToolRun convert(const QByteArray& transfer, QStringList extra = {}) const {
+    ToolRun convert(const QByteArray& transfer, QStringList extra = {}, const QString& shell = {}) const {
         const QString capture = write(QStringLiteral("transfer.cap"), transfer);
-        return run(QStringList{"--out", outFolder(), "--now", kNow} + extra + QStringList{capture});
+        return run(QStringList{"--out", outFolder(), "--now", kNow} + extra + QStringList{capture},
+                   QProcessEnvironment::systemEnvironment(), shell);
     }
     QByteArray output(const QString& name) const { return ReadFile(outFolder() + u'/' + name); }
     QStringList outputNames() const { return QDir(outFolder()).entryList(QDir::Files, QDir::Name); }
@@ -159,6 +166,27 @@ TEST_F(ConvertTool, RefusesBadUse) {
     const QString capture = write(QStringLiteral("t.cap"), "x");
     EXPECT_EQ(run({"--now", "yesterday", capture}).exitCode, 2);
     EXPECT_EQ(run({"--config", path("none.CFG"), capture}).exitCode, 2);
+}
+
+TEST_F(ConvertTool, StopsWhenTheSystemLacksTheShiftJisConverter) {
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("LD_PRELOAD", FENMOR_NO_CP932);
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    const ToolRun r = run({"--out", outFolder(), write(QStringLiteral("t.cap"), Lines(kAddressBook))}, env);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("fenmor-convert: このシステムの文字コード変換には Shift-JIS")))
+        << r.err.toStdString();
+    EXPECT_TRUE(outputNames().isEmpty());
+}
+
+TEST_F(ConvertTool, FileSizeLimitIsAReportedWriteFailure) {
+    QStringList lines = kAddressBook;
+    for (int i = 0; i < 40; ++i) lines += kAddressBook.mid(2);
+    const ToolRun r = convert(Lines(lines), {}, QStringLiteral("ulimit -f 4"));  // 4 KiB
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("[Fenmor] ファイルが大きすぎて書き込めません。")))
+        << r.err.toStdString();
+    EXPECT_EQ(output("PA20240305-140709.CSV").size(), 4096);
 }
 
 }  // namespace

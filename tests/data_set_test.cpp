@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <optional>
 
 #include "core/dispatch.h"
+#include "core/received_buffer.h"
 #include "core/record_parser.h"
 #include "tests/support/fakes.h"
 
@@ -208,6 +212,57 @@ TEST(BeginDataSet, PiHeaderTagsMarkTheTimeFields) {
     }
     EXPECT_EQ(t[21], QStringLiteral("old"));  // beyond the header's tags
     EXPECT_EQ(t[0], QStringLiteral("old"));
+}
+
+// One transfer: a PI address book of six long records, then a PI schedule of one entry.
+QByteArray AddressBookThenSchedule() {
+    QString text = QStringLiteral("\"I\",\"\",\"\",\"\",\"\",\"ZIPC\"\r");
+    for (int i = 0; i < 6; ++i) text += QStringLiteral("\"D\",\"\",\"%1\"\r").arg(QString(40, QChar(u'a' + i)));
+    text += QStringLiteral("\"I\",\"\",\"\",\"\",\"\",\"ALON\"\r\"D\",\"\",\"\",\"\",\"\",\"\",\"予定\"\r");
+    return Sjis(text);
+}
+
+TEST(BeginDataSet, AfterAFailedFileALaterDataSetOpensItsOwnUnlessTheNameIsTheSame) {
+    const QString pa = QStringLiteral("PA20240305-140709.CSV");
+    const QString ps = QStringLiteral("PS20240305-140709.txt");
+    const QByteArray schedule = Sjis(QStringLiteral("\r\n\r\n予定\r\n"));
+    // clang-format off
+    struct Row {
+        const char* name;
+        int writeFails;    // 1: at once, 2: when the next data set starts (buffered);
+                           // 0: the open fails, a folder of the file's name is in the way
+        QString chosen;    // a name chosen by the user, or automatic naming
+        QString file;
+        qsizetype size;    // of the file, -1: it is a folder
+        QByteArray content;  // of the schedule's file, when it is another
+    } rows[] = {
+        {"write fails, automatic names", 1, "", pa, 300, schedule},
+        {"buffered write fails, automatic names", 2, "", pa, 300, schedule},
+        {"write fails, the same chosen name", 1, "out.CSV", "out.CSV", 300, {}},
+        {"open fails, automatic names", 0, "", pa, -1, schedule},
+    };
+    // clang-format on
+    for (const Row& r : rows) {
+        Harness h;
+        h.options.setValue(Option::opF, r.chosen.isEmpty() ? 0 : 1);
+        h.options.setText(Option::txFME, h.folder + r.chosen);
+        if (r.writeFails == 0) {
+            ASSERT_TRUE(QDir(h.folder).mkdir(r.file));
+        }
+        {
+            std::optional<FileSizeLimit> limit;
+            if (r.writeFails > 0) limit.emplace(300, r.writeFails == 1);
+            AppendReceivedData(h.session, AddressBookThenSchedule());
+            ProcessReceivedData(h.session);
+        }
+        EXPECT_EQ(h.messages.shown.size(), 1u) << r.name;
+        EXPECT_EQ(h.list.lines.back(), QStringLiteral("予定")) << r.name;
+        const QFileInfo failed(h.folder + r.file);
+        EXPECT_EQ(failed.isDir() ? -1 : failed.size(), r.size) << r.name;
+        EXPECT_EQ(ReadFile(h.folder + ps), r.content) << r.name;
+        EXPECT_EQ(QDir(h.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                  r.content.isEmpty() ? 1 : 2) << r.name;
+    }
 }
 
 }  // namespace

@@ -162,6 +162,18 @@ TEST(FormatDatePatternTest, InvalidInputs) {
   EXPECT_TRUE(FormatDatePattern(QDate(), kT140709, "yyyy hh").isEmpty());
 }
 
+TEST(FormatDatePatternTest, ManyPatternsInTurnFormatAsEachAlone) {
+  // More patterns than are kept parsed, twice over: each still formats as itself.
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 100; ++i) {
+      const QString dashes(i, u'-');
+      EXPECT_EQ(FormatDatePattern(kTue20240305, kT140709, "hh" + dashes + "mm"),
+                "14" + dashes + "07");
+      EXPECT_EQ(FormatDatePattern(kTue20240305, kT140709, "mm" + dashes), "03" + dashes);
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------
 // IsNumericText
 

@@ -54,5 +54,20 @@ TEST(SaveRawData, UnwritableFolderIsReportedAndNamed) {
     EXPECT_EQ(h.session.zBME, h.folder + "missing/ZZ1.rcv");
 }
 
+TEST(SaveUnprocessedData, NamesTheFileAfterOneReadingOfTheClock) {
+    Harness h;
+    // The clock passes midnight between two readings.
+    std::vector<QDateTime> clock = {QDateTime(QDate(2024, 3, 5), QTime(23, 59, 59)),
+                                    QDateTime(QDate(2024, 3, 6), QTime(0, 0, 0))};
+    h.session.now = [&clock] {
+        const QDateTime t = clock.front();
+        if (clock.size() > 1) clock.erase(clock.begin());
+        return t;
+    };
+    h.session.nDD = 1;
+    h.session.zDD[1] = "bytes";
+    EXPECT_EQ(SaveUnprocessedData(h.session), h.folder + "ZZ20240305-235959.rcv");
+}
+
 }  // namespace
 }  // namespace fenmor::test

@@ -7,6 +7,7 @@
 
 #include <random>
 
+#include "core/line_cutter.h"
 #include "tests/support/fakes.h"
 
 namespace fenmor::test {
@@ -112,6 +113,58 @@ TEST(AppendReceivedData, FullBufferSavesWhatArrivedAndEndsTheProgram) {
     const QByteArray saved = ReadFile(h.folder + "ZZ20240305-140709(1).rcv");
     EXPECT_EQ(saved.size(), 5999 * 1003);
     EXPECT_TRUE(saved.endsWith(QByteArray(1001, 'b') + "\r\n"));
+}
+
+TEST(LineCutter, CutsAtCarriageReturnsAndSearchesEachCharacterOnce) {
+    struct Row {
+        const char* name;
+        std::vector<QString> pieces;
+        std::vector<QString> lines;
+        QString pending;
+    } rows[] = {
+        {"lines across pieces", {"A\rB", "C\r\r", "\nD"}, {"A", "BC", ""}, "\nD"},
+        {"one long unfinished line", std::vector<QString>(2000, QString(1000, u'x')), {},
+         QString(2'000'000, u'x')},
+        {"a long line, then its end", {QString(5000, u'y'), QString(5000, u'y'), "\r"},
+         {QString(10000, u'y')}, ""},
+    };
+    for (const Row& r : rows) {
+        QString pending;
+        LineCutter cutter(pending);
+        std::vector<QString> lines;
+        qsizetype total = 0;
+        for (const QString& p : r.pieces) {
+            cutter.add(p, [&lines](const QString& line) { lines.push_back(line); });
+            total += p.size();
+        }
+        EXPECT_EQ(lines, r.lines) << r.name;
+        EXPECT_EQ(pending, r.pending) << r.name;
+        EXPECT_EQ(cutter.searched(), total) << r.name;
+    }
+}
+
+TEST(ProcessReceivedData, OutputFileGoneBeforeItsCloseIsAFailedWrite) {
+    struct Row {
+        const char* name;
+        bool removeFolder;  // else the file is moved away within it
+    } rows[] = {{"folder removed", true}, {"file moved", false}};
+    for (const Row& r : rows) {
+        Harness h;
+        const QString folder = h.folder + QStringLiteral("out/");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        h.session.nFR2 = OutputFile::open(folder + QStringLiteral("A.CSV"), nullptr);
+        ASSERT_TRUE(h.session.nFR2 && h.session.nFR2->writeLine(QStringLiteral("data")));
+        if (r.removeFolder)
+            ASSERT_TRUE(QDir(folder).removeRecursively());
+        else
+            ASSERT_TRUE(QFile::rename(folder + QStringLiteral("A.CSV"), folder + QStringLiteral("B.CSV")));
+        ProcessReceivedData(h.session);
+        ASSERT_EQ(h.messages.shown.size(), 1u) << r.name;
+        EXPECT_TRUE(h.messages.shown[0].text.startsWith(QStringLiteral("書き込んだファイルが見つかりません")))
+            << r.name;
+        EXPECT_TRUE(h.messages.shown[0].text.endsWith(folder + QStringLiteral("A.CSV"))) << r.name;
+        EXPECT_EQ(h.messages.shown[0].icon, Icon::Exclamation) << r.name;
+    }
 }
 
 TEST(ProcessReceivedData, SurvivesAnyBytesAndWritesOnlyIntoTheOutputFolder) {

@@ -1,11 +1,8 @@
 #include "core/separated_writer.h"
 
-#include <QDir>
 #include <QScopeGuard>
 
 #include <gtest/gtest.h>
-
-#include "files/data_set.h"
 
 #include "tests/support/fakes.h"
 
@@ -142,12 +139,8 @@ TEST(WriteSeparatedRecord, FailedWriteReportsAndClosesButKeepsTheReceivedData) {
     EXPECT_EQ(h.messages.shown.size(), 1u);
     EXPECT_EQ(h.list.lines.size(), 1u);
 
-    // A later data set of the same transfer opens no new file that would replace this one.
-    s.DataRecord[1] = QStringLiteral("I");
-    s.DataRecord[7] = QStringLiteral("PRTY");
-    BeginDataSet(s);
-    EXPECT_EQ(s.nFR2, nullptr);
-    EXPECT_TRUE(QDir(h.folder).isEmpty());
+    // A later data set of the run does not open this file again (which would empty it).
+    EXPECT_FALSE(s.failures.mayOpen(QStringLiteral("/dev/full")));
 }
 
 }  // namespace

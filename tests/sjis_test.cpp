@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/converter_check.h"
+#include "tests/support/fakes.h"
+
 namespace fenmor::sjis {
 namespace {
 
@@ -57,6 +60,24 @@ TEST(Sjis, RoundTripsEveryValidPairOfTheCodePage) {
             EXPECT_EQ(Encode(t), b) << std::hex << lead << trail;
         }
     EXPECT_GT(pairs, 5000);
+}
+
+TEST(Sjis, StartCheckAcceptsOnlyAConverterThatMapsLikeCodePage932) {
+    struct Row {
+        const char* codePage;
+        bool works;
+    } rows[] = {{"CP932", true}, {"SHIFT_JIS", false} /* no NEC row */, {"ISO-8859-1", false},
+                {"NO-SUCH-CODE-PAGE", false}};
+    for (const Row& r : rows) {
+        test::RecordingMessages messages;
+        EXPECT_EQ(ConverterWorks(r.codePage), r.works) << r.codePage;
+        EXPECT_EQ(CheckConverter(messages, r.codePage), r.works) << r.codePage;
+        ASSERT_EQ(messages.shown.size(), r.works ? 0u : 1u) << r.codePage;
+        if (r.works) continue;
+        EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("Shift-JIS")));
+        EXPECT_EQ(messages.shown[0].icon, Icon::Exclamation);
+        EXPECT_EQ(messages.shown[0].buttons, Buttons::Ok);
+    }
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QFile>
 
+#include <csignal>
 #include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "app/config_file.h"
 #include "app/option_set.h"
+#include "core/converter_check.h"
 #include "core/received_buffer.h"
 #include "core/session.h"
 #include "export/exporter.h"
@@ -117,6 +119,8 @@ int main(int argc, char** argv) {
         WriteUtf8(stdout, QStringLiteral("fenmor-convert %1\n").arg(QCoreApplication::applicationVersion()));
         return 0;
     }
+    if (const QString problem = ConverterProblem(); !problem.isEmpty()) return UsageError(problem);
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit is then a reported write failure
     bool ok = false;
     const qsizetype blockSize = parser.value(block).toLongLong(&ok);
     if (!ok || blockSize < 1) return UsageError(QStringLiteral("--block needs a positive number"));

@@ -4,7 +4,31 @@
 
 #include "core/sjis.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace fenmor::test {
+
+FileSizeLimit::FileSizeLimit(unsigned long long bytes, bool unbuffered)
+    : threshold_(OutputFile::flushThreshold), signal_(std::signal(SIGXFSZ, SIG_IGN)) {
+    if (unbuffered) OutputFile::flushThreshold = 0;
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    soft_ = limit.rlim_cur;
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(soft_);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, signal_);
+    OutputFile::flushThreshold = threshold_;
+}
+
 
 QByteArray Sjis(const QString& text) { return sjis::Encode(text); }
 

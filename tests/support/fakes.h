@@ -89,6 +89,21 @@ private:
     qsizetype threshold_;
 };
 
+// Files that fail once they would grow past `bytes` (a file-size limit, with the signal that
+// would end the process ignored), for as long as it lives; unbuffered: each write goes through.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long bytes, bool unbuffered = true);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    qsizetype threshold_;
+    unsigned long long soft_;
+    void (*signal_)(int);
+};
+
 // Text to the Shift-JIS bytes the PDA would send.
 QByteArray Sjis(const QString& text);
 // The whole content of a file, or empty.

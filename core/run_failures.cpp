@@ -1,0 +1,38 @@
+#include "core/run_failures.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "core/session.h"
+
+namespace fenmor {
+namespace {
+
+QString Normalized(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+}  // namespace
+
+void RunFailures::writeFailed(const QString& path) {
+    if (mayOpen(path)) failedFiles_ << Normalized(path);
+}
+
+bool RunFailures::mayOpen(const QString& path) const {
+    return path.isEmpty() || !failedFiles_.contains(Normalized(path));
+}
+
+bool RunFailures::firstSeparatorError() {
+    if (separatorErrorShown_) return false;
+    separatorErrorShown_ = true;
+    return true;
+}
+
+void AbandonOutputFile(Session& s, const QString& errorText) {
+    s.message(errorText, Buttons::Ok, Icon::Exclamation);
+    if (s.nFR2) {
+        s.nFR2->close();
+        s.failures.writeFailed(s.nFR2->path());
+    }
+    s.nFR2.reset();
+}
+
+}  // namespace fenmor
