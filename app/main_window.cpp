@@ -65,12 +65,16 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     InstallEntryValidators(c_);
     port_ = std::make_unique<CommPort>(programFolder, pinPollMs);
     link_ = std::make_unique<SerialLink>(SerialLink{*session_, *port_, Timer1, Timer2, *this});
+    // A coarse timer may fire up to 5 % early, and a transfer must not end before a full
+    // second of silence.
+    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer2.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(1000);
     Timer2.setInterval(200);
     connectControls();
 }
 
-frmZ2P::~frmZ2P() = default;
+frmZ2P::~frmZ2P() { setBusy(false); }
 
 void frmZ2P::connectControls() {
     connect(c_.btSTA, &QPushButton::clicked, this, [this] { TogglePort(*link_); });

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -93,6 +94,46 @@ TEST_F(WindowTest, APauseOfOneAndAHalfSecondsMakesTwoTransfers) {
     EXPECT_FALSE(window->port().portOpen());
     EXPECT_EQ(c().btSTA->text(), QStringLiteral("受信待ち スタート (&R)"));
     EXPECT_EQ(c().laB->text(), QStringLiteral("受信ポートを閉じました。"));
+}
+
+// The PDA's side runs on its own clock: a block, a pause, the rest. The first block leaves when
+// the monotonic clock stands 120 ms into a half second, where a coarse 1000 ms timer would be
+// rounded down by its whole 5 % and run out after 950 ms.
+TEST_F(WindowTest, ATransferEndsOnlyAfterAFullSecondOfSilence) {
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
+    struct Row {
+        int pauseMs, transfers;
+    } rows[] = {{950, 1}, {990, 1}, {1200, 2}};
+    for (const Row& r : rows) {
+        std::vector<Clock::time_point> ticks;
+        const auto tick = QObject::connect(&window->timer1(), &QTimer::timeout, [&] { ticks.push_back(Clock::now()); });
+        std::atomic<bool> sent{false};
+        Clock::time_point first, second;
+        std::thread pda([&] {
+            const auto phase = std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count() % 500;
+            std::this_thread::sleep_for(milliseconds((500 + 120 - phase) % 500));
+            first = Clock::now();
+            far.send(ActionList(0, 5));
+            std::this_thread::sleep_until(first + milliseconds(r.pauseMs));
+            second = Clock::now();
+            far.send(ActionList(5, 5));
+            sent = true;
+        });
+        const bool ended = WaitFor([&] {
+            return sent && Clock::now() - second > milliseconds(1000) && !window->timer1().isActive();
+        }, 4000);
+        pda.join();
+        QObject::disconnect(tick);
+        ASSERT_TRUE(ended) << r.pauseMs;
+        ASSERT_EQ(static_cast<int>(ticks.size()), r.transfers)
+            << r.pauseMs << " ms pause; first tick " << (ticks.front() - first) / milliseconds(1) << " ms after the first block";
+        EXPECT_GE(ticks.back() - second, milliseconds(1000)) << r.pauseMs;
+        if (r.transfers == 2) {
+            EXPECT_GE(ticks.front() - first, milliseconds(1000));
+        }
+    }
+    EXPECT_EQ(questions(), 4);
 }
 
 TEST_F(WindowTest, APulledCableIsReportedOnceAndWhatArrivedIsSaved) {
