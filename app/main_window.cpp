@@ -154,6 +154,7 @@ void frmZ2P::Form_Load() {
     options_->setText(Option::txDF2, QStringLiteral("ZZyyyymmdd-hhnnss"));
     LoadConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName);
     session_->zDEF = WithFinalSeparator(options_->text(Option::txDF0));
+    ReportMissingOutputFolder(*messages_, session_->zDEF);
     setText(QStringLiteral("設定後、左のボタンで始めてください！"), false);
     session_->zFMT = options_->text(Option::txYMD);
     Timer1.setInterval(1000);
