@@ -18,8 +18,13 @@ namespace {
 
 constexpr int kEndOfFile = 62;
 
-// The file keeps a text only when Shift-JIS gives back exactly that text.
-bool ShiftJisHolds(const QString& text) { return sjis::Decode(sjis::Encode(text)) == text; }
+// Every character has a Shift-JIS code. (Some come back as their twin: U+301C as U+FF5E, the
+// same code in every file written.)
+bool ShiftJisHolds(const QString& text) {
+    for (QChar c : text)
+        if (c != u'?' && sjis::CodeOf(c) == '?') return false;
+    return true;
+}
 constexpr int kTypeMismatch = 13;
 constexpr int kInvalidValue = 380;
 
@@ -228,7 +233,8 @@ QByteArray SingleText(const QString& t) { return sjis::Encode(t) + "\r\n"; }
 // folder, and with one message per run when it is another.
 QString FolderText(ConfigHost& host, ConfigState& st) {
     const QString folder = host.options().text(Option::txDF0);
-    if (QuotedTextProblem(folder).isEmpty()) return folder;
+    // A folder must come back exactly, not as a twin.
+    if (QuotedTextProblem(folder).isEmpty() && sjis::Decode(sjis::Encode(folder)) == folder) return folder;
     const QString programFolder = WithFinalSeparator(host.programFolder());
     if (folder != programFolder && !st.folderNotStoredShown) {
         st.folderNotStoredShown = true;

@@ -249,6 +249,7 @@ TEST_F(ConfigFileTest, FoldersTheFileCannotHoldReadBackAsTheProgramsFolder) {
     } rows[] = {
         {"/opt/café", nullptr, false},
         {"/opt/fenmor", "/data/我们/", true},
+        {"/opt/fenmor", "/data/〜/", true},  // U+301C would come back as U+FF5E
         {"/opt/say\"x\"", nullptr, false},
     };
     for (const Row& r : rows) {
