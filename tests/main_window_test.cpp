@@ -108,7 +108,8 @@ TEST_F(WindowTest, ATransferEndsOnlyAfterAFullSecondOfSilence) {
     };
     const auto send = [this](int pauseMs) {
         Sent t;
-        const auto tick = QObject::connect(&window->timer1(), &QTimer::timeout, [&t] { t.ticks.push_back(Clock::now()); });
+        const auto tick =
+            QObject::connect(&window->timer1(), &QTimer::timeout, [&t] { t.ticks.push_back(Clock::now()); });
         std::atomic<bool> sent{false};
         std::thread pda([&] {
             const auto phase = std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count() % 500;
@@ -137,8 +138,9 @@ TEST_F(WindowTest, ATransferEndsOnlyAfterAFullSecondOfSilence) {
         const auto late = [&] { return t.second - t.first > milliseconds(r.pauseMs + 5); };
         for (int again = 0; again < 4 && late(); ++again) t = send(r.pauseMs);
         if (late()) GTEST_SKIP() << "the machine is too busy to send a " << r.pauseMs << " ms pause on time";
-        ASSERT_EQ(static_cast<int>(t.ticks.size()), r.transfers) << r.pauseMs << " ms pause, sent "
-            << (t.second - t.first) / milliseconds(1) << " ms apart, first end after " << (t.ticks.front() - t.first) / milliseconds(1);
+        ASSERT_EQ(static_cast<int>(t.ticks.size()), r.transfers)
+            << r.pauseMs << " ms pause, sent " << (t.second - t.first) / milliseconds(1)
+            << " ms apart, first end after " << (t.ticks.front() - t.first) / milliseconds(1);
         EXPECT_GE(t.ticks.back() - t.second, milliseconds(1000)) << r.pauseMs;
         EXPECT_GE(t.ticks.front() - t.first, milliseconds(1000)) << r.pauseMs;
     }
