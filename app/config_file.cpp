@@ -320,6 +320,10 @@ LoadResult LoadConfig(ConfigHost& host, ConfigState& st, const QString& path) {
         ReadOptions(host, st, r, refused);
         ReadTail(host, r, refused);
     } catch (const ReadError& e) {
+        // Stopped before line 7: the folder an empty line 7 would give, not the root folder
+        // that an empty text with its separator names.
+        if (host.options().text(Option::txDF0).isEmpty())
+            host.options().setText(Option::txDF0, host.programFolder());
         refused.show(host.messages(), st.Ret);
         st.Ret = host.messages().show(
             QStringLiteral("予期しないエラー＃") + (e.number < 0 ? QString() : QStringLiteral(" ")) +

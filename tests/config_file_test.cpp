@@ -10,6 +10,7 @@
 #include <csignal>
 
 #include "core/sjis.h"
+#include "files/data_set.h"
 #include "tests/support/fakes.h"
 
 namespace fenmor::test {
@@ -173,6 +174,8 @@ TEST_F(ConfigFileTest, BadValuesStopLoadingWhereTheyStand) {
         ASSERT_EQ(h.messages_.shown.size(), 1u);
         EXPECT_EQ(h.messages_.shown[0].text, r.message);
         EXPECT_EQ(h.messages_.shown[0].title, QStringLiteral("ファイルエラー"));
+        // Before line 7 or after it, the output folder is the program's, never the root folder.
+        EXPECT_EQ(WithFinalSeparator(h.options_.text(Option::txDF0)), dir.path() + u'/') << r.line;
     }
 }
 
