@@ -17,6 +17,8 @@ namespace fenmor {
 namespace {
 
 constexpr int kEndOfFile = 62;
+constexpr int kTypeMismatch = 13;
+constexpr int kInvalidValue = 380;
 
 // Every character has a Shift-JIS code. (Some come back as their twin: U+301C as U+FF5E, the
 // same code in every file written.)
@@ -25,8 +27,6 @@ bool ShiftJisHolds(const QString& text) {
         if (c != u'?' && sjis::CodeOf(c) == '?') return false;
     return true;
 }
-constexpr int kTypeMismatch = 13;
-constexpr int kInvalidValue = 380;
 
 struct ReadError {
     int number;
