@@ -37,6 +37,7 @@ struct ConfigState {
     QString zTIT, zVER, zDEF, zLOG;
     WindowPlacement placement;
     short Ret = 0;
+    bool folderNotStoredShown = false;  // told once per run that the folder could not be kept
 };
 
 enum class LoadResult { Loaded, Created, Failed };
@@ -46,5 +47,14 @@ bool SaveConfig(ConfigHost& host, ConfigState& state, const QString& path);
 // The options of a first start, as LoadConfig sets them when no file exists, without a file:
 // for a configuration folder that cannot be written.
 LoadResult StartWithoutConfig(ConfigHost& host, ConfigState& state);
+
+// Why a text could not be stored as it stands and read back the same; empty when it can.
+// Quoted: the texts of list lines. Unquoted: the date format of separated values (line 23).
+// The entry boxes refuse what these name, and loading refuses it too.
+[[nodiscard]] QString QuotedTextProblem(const QString& text);
+[[nodiscard]] QString UnquotedTextProblem(const QString& text);
+
+// At start-up: an output folder that does not exist is named in a message.
+void ReportMissingOutputFolder(MessageService& messages, const QString& folder);
 
 }  // namespace fenmor

@@ -5,17 +5,10 @@
 #include <QValidator>
 
 #include "app/controls.h"
-#include "core/sjis.h"
 #include "core/text_util.h"
 
 namespace fenmor {
 namespace {
-
-bool Encodable(const QString& text) {
-    for (QChar c : text)
-        if (c != u'?' && sjis::CodeOf(c) == '?') return false;
-    return true;
-}
 
 class StoredTextValidator final : public QValidator {
 public:
@@ -40,21 +33,6 @@ private:
 };
 
 }  // namespace
-
-QString QuotedTextProblem(const QString& text) {
-    if (text.contains(u'"')) return QStringLiteral("「\"」は使えません。");
-    if (!Encodable(text)) return QStringLiteral("この文字は保存できません。");
-    return {};
-}
-
-QString UnquotedTextProblem(const QString& text) {
-    if (text.contains(u',')) return QStringLiteral("「,」は使えません。");
-    if (text.startsWith(u' ')) return QStringLiteral("先頭に空白は入れられません。");
-    if (text.endsWith(u' ')) return QStringLiteral("末尾に空白は入れられません。");
-    if (text.startsWith(u'"')) return QStringLiteral("先頭に「\"」は入れられません。");
-    if (!Encodable(text)) return QStringLiteral("この文字は保存できません。");
-    return {};
-}
 
 void InstallEntryValidators(const Controls& c) {
     for (QLineEdit* box : {c.txDF[0], c.txDF[1], c.txDF[2], c.txCR, c.txKAK, c.txYMD, c.txSEPA[0], c.txSEPA[1],

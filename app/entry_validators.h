@@ -5,13 +5,11 @@
 
 #include <QString>
 
+#include "app/config_file.h"  // QuotedTextProblem, UnquotedTextProblem
+
 namespace fenmor {
 
 struct Controls;
-
-// Why a text could not be stored as it stands; empty when it can.
-[[nodiscard]] QString QuotedTextProblem(const QString& text);
-[[nodiscard]] QString UnquotedTextProblem(const QString& text);
 
 void InstallEntryValidators(const Controls& c);
 

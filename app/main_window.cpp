@@ -75,12 +75,16 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     link_ = std::make_unique<SerialLink>(SerialLink{*session_, *port_, Timer1, Timer2, *this});
     portList_ = std::make_unique<PortList>(c_.cobPT, programFolder, *messages_,
                                            [this](const QString& text) { setText(text, false); });
+    // A coarse timer may fire up to 5 % early, and a transfer must not end before a full
+    // second of silence.
+    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer2.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(1000);
     Timer2.setInterval(200);
     connectControls();
 }
 
-frmZ2P::~frmZ2P() = default;
+frmZ2P::~frmZ2P() { setBusy(false); }
 
 void frmZ2P::connectControls() {
     connect(c_.btSTA, &QPushButton::clicked, this, [this] { TogglePort(*link_); });
@@ -183,6 +187,7 @@ void frmZ2P::Form_Load() {
     options_->setText(Option::txDF2, QStringLiteral("ZZyyyymmdd-hhnnss"));
     loadOptions();
     session_->zDEF = WithFinalSeparator(options_->text(Option::txDF0));
+    ReportMissingOutputFolder(*messages_, session_->zDEF);
     setText(QStringLiteral("設定後、左のボタンで始めてください！"), false);
     session_->zFMT = options_->text(Option::txYMD);
     Timer1.setInterval(1000);

@@ -20,6 +20,10 @@ void SetFolderMadeOnFirstSave(const QString& folder) {
     MadeOnFirstSave() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
 }
 
+bool IsFolderMadeOnFirstSave(const QString& folder) {
+    return !MadeOnFirstSave().isEmpty() && QDir::cleanPath(folder) == MadeOnFirstSave();
+}
+
 int PrepareFolderOf(const QString& filePath, QString* error) {
     const QString& allowed = MadeOnFirstSave();
     if (allowed.isEmpty()) return 0;

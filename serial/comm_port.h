@@ -77,6 +77,13 @@ class CommPort : public QObject {
     QByteArray input();
     // The code of the event being reported (valid while OnComm is handled).
     int commEvent() const { return event_; }
+    // Bytes that have arrived and wait for their receive event or for input().
+    [[nodiscard]] qsizetype bytesWaiting() const {
+        return received_.size() + (port_.isOpen() ? port_.bytesAvailable() : 0);
+    }
+    // Raises an event as if the line had reported it. Qt reports no line errors and a
+    // pseudo-terminal no line changes, so this is how those reach the handler in tests.
+    void raise(int code) { post(code); }
 
   Q_SIGNALS:
     // One communication event; read commEvent(). Raised from the event loop of the thread

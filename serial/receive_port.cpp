@@ -33,12 +33,21 @@ QString ErrorTextOf(int code) {
     }
 }
 
+namespace {
+
+// What the window shows of a closed port: the button and bar, the label, the normal pointer.
+void ShowClosed(SerialLink& l) {
+    l.view.showPortState(false);
+    l.s.laB.setText(QStringLiteral("受信ポートを閉じました。"), false);
+    l.view.setBusy(false);
+}
+
+}  // namespace
+
 void TogglePort(SerialLink& l) {
     Session& s = l.s;
     if (l.port.portOpen()) {
-        l.view.showPortState(false);
-        s.laB.setText(QStringLiteral("受信ポートを閉じました。"), false);
-        l.view.setBusy(false);
+        ShowClosed(l);
         if (s.nFR2) s.nFR2.reset();  // every open file is closed
         CommError err;
         l.port.setPortOpen(false, &err);
@@ -49,7 +58,7 @@ void TogglePort(SerialLink& l) {
     if (!l.port.setPortOpen(true, &err)) {
         // The window stays in its closed state and says why.
         s.message(err.description, Buttons::Ok, Icon::Exclamation);
-        l.view.showPortState(false);
+        ShowClosed(l);
         return;
     }
     l.view.showPortState(true);
@@ -88,6 +97,9 @@ void OnCommEvent(SerialLink& l) {
         }
         l.Timer2.start();
     }
+    // Nothing more will arrive and no transfer waits for its end: not busy any longer (a
+    // vanished device, Cancel in the line-error box).
+    if (!l.port.portOpen() && !l.Timer1.isActive()) l.view.setBusy(false);
 }
 
 void ShowReceiving(SerialLink& l) {
@@ -96,6 +108,9 @@ void ShowReceiving(SerialLink& l) {
 }
 
 void EndOfTransferTick(SerialLink& l) {
+    // Bytes read from the line whose receive event is still queued: the line was not silent.
+    // Their event restarts the timer.
+    if (l.port.bytesWaiting() > 0) return;
     Session& s = l.s;
     s.laB.setText(QStringLiteral("終了確認"), false);
     l.Timer1.stop();

@@ -10,6 +10,7 @@
 #include <csignal>
 
 #include "core/sjis.h"
+#include "files/data_set.h"
 #include "tests/support/fakes.h"
 
 namespace fenmor::test {
@@ -173,6 +174,105 @@ TEST_F(ConfigFileTest, BadValuesStopLoadingWhereTheyStand) {
         ASSERT_EQ(h.messages_.shown.size(), 1u);
         EXPECT_EQ(h.messages_.shown[0].text, r.message);
         EXPECT_EQ(h.messages_.shown[0].title, QStringLiteral("ファイルエラー"));
+        // Before line 7 or after it, the output folder is the program's, never the root folder.
+        EXPECT_EQ(WithFinalSeparator(h.options_.text(Option::txDF0)), dir.path() + u'/') << r.line;
+    }
+}
+
+// Hand-edited files: whatever a load accepts saves and loads back as the same options; what
+// the file could not give back once saved is refused with the format message and named.
+TEST_F(ConfigFileTest, HandEditedFilesLoadSaveAndLoadTheSame) {
+    ASSERT_EQ(LoadConfig(host, state, path()), LoadResult::Created);
+    const QList<QByteArray> full = ReadFile(path()).split('\n').mid(0, 32);
+    struct Row {
+        const char* name;
+        int line;
+        QByteArray text;
+        int refusedLine;  // 0: loads without a message
+        Option option;
+        const char* value;
+    } rows[] = {
+        {"date quoted with a comma", 23, R"("yyyy/mm/dd,hh:nn")", 23, Option::txYMD2, "yyyy/mm/dd hh:nn"},
+        {"date quoted with leading spaces", 23, R"("  yyyy/mm/dd")", 23, Option::txYMD2, "yyyy/mm/dd hh:nn"},
+        {"date over two lines", 23, "\"yy\r\nmm\"", 23, Option::ckKUTO, "1"},
+        {"date quoted with trailing spaces", 23, R"("yy/mm/dd  ")", 0, Option::txYMD2, "yy/mm/dd"},
+        {"date with an inner quote", 23, R"(yy"mm)", 0, Option::txYMD2, "yy\"mm"},
+        {"quote inside an unquoted text", 13, R"(/"x,"CSV")", 13, Option::txKAK, "CSV"},
+        {"quote inside an unquoted folder", 7, R"(/data/a"b)", 7, Option::txDF0, ""},
+        {"bytes that form no character", 14, "\"yy\xFFmm\"", 14, Option::txYMD, "yyyy-mm-dd(aaa)"},
+        {"quote inside the unquoted log", 4, R"("",a"b)", 4, Option::txCR, "/"},
+        {"unquoted texts with spaces", 16, " 3 , * ,40,2", 0, Option::txSEPA1, "*"},
+        {"quoted text over two lines", 16, "\"2\",\"=\r\n=\",\"60\",\"1\"", 0, Option::txSEPA1, "=\r\n="},
+        {"quoted numbers", 10, R"("0","1")", 0, Option::ckSF1, "1"},
+    };
+    for (const Row& r : rows) {
+        QList<QByteArray> lines = full;
+        lines[r.line - 1] = r.text + '\r';
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(lines.join('\n') + '\n');
+        f.close();
+
+        FakeHost first(dir.path());
+        ConfigState st;
+        EXPECT_EQ(LoadConfig(first, st, path()), LoadResult::Loaded) << r.name;
+        const OptionStore& o = first.options_;
+        const QString expected = QString::fromUtf8(r.value);
+        EXPECT_EQ(InfoOf(r.option).kind == OptionKind::Text ? o.text(r.option) : QString::number(o.value(r.option)),
+                  r.option == Option::txDF0 ? dir.path() + u'/' : expected) << r.name;
+        ASSERT_EQ(first.messages_.shown.size(), r.refusedLine ? 1u : 0u) << r.name;
+        if (r.refusedLine) {
+            const QStringList text = first.messages_.shown[0].text.split(kCrLf);
+            EXPECT_EQ(text.value(0), QStringLiteral("形式が違います")) << r.name;
+            EXPECT_TRUE(text.value(1).startsWith(QString::number(r.refusedLine) + QStringLiteral(" 行目の「")))
+                << r.name << ": " << text.value(1).toStdString();
+        }
+
+        ASSERT_TRUE(SaveConfig(first, st, path())) << r.name;
+        FakeHost again(dir.path());
+        ConfigState st2;
+        EXPECT_EQ(LoadConfig(again, st2, path()), LoadResult::Loaded) << r.name;
+        EXPECT_TRUE(again.messages_.shown.empty()) << r.name;
+        for (int i = 0; i < kOptionCount; ++i) {
+            const auto opt = static_cast<Option>(i);
+            EXPECT_EQ(again.options_.value(opt), o.value(opt)) << r.name << ": " << InfoOf(opt).name;
+            EXPECT_EQ(again.options_.text(opt), o.text(opt)) << r.name << ": " << InfoOf(opt).name;
+        }
+        EXPECT_EQ(st2.zLOG, st.zLOG) << r.name;
+    }
+}
+
+// A folder that Shift-JIS cannot hold is stored as the empty text, which reads back as the
+// program's folder; only another folder than that is worth a message, once.
+TEST_F(ConfigFileTest, FoldersTheFileCannotHoldReadBackAsTheProgramsFolder) {
+    struct Row {
+        const char* programFolder;
+        const char* outputFolder;  // null: the program's folder
+        bool told;
+    } rows[] = {
+        {"/opt/café", nullptr, false},
+        {"/opt/fenmor", "/data/我们/", true},
+        {"/opt/fenmor", "/data/〜/", true},  // U+301C would come back as U+FF5E
+        {"/opt/say\"x\"", nullptr, false},
+    };
+    for (const Row& r : rows) {
+        FakeHost h{QString::fromUtf8(r.programFolder)};
+        ConfigState st;
+        ASSERT_EQ(LoadConfig(h, st, path() + ".new"), LoadResult::Created) << r.programFolder;
+        if (r.outputFolder) h.options_.setText(Option::txDF0, QString::fromUtf8(r.outputFolder));
+        ASSERT_TRUE(SaveConfig(h, st, path() + ".new"));
+        ASSERT_TRUE(SaveConfig(h, st, path() + ".new"));
+        EXPECT_EQ(h.messages_.shown.size(), r.told ? 1u : 0u) << r.programFolder;
+        if (r.told) {
+            EXPECT_TRUE(h.messages_.shown[0].text.contains(QString::fromUtf8(r.outputFolder)));
+        }
+        EXPECT_EQ(sjis::Decode(ReadFile(path() + ".new")).split(kCrLf).value(6), QStringLiteral("\"\""));
+
+        FakeHost next{QString::fromUtf8(r.programFolder)};
+        ConfigState st2;
+        EXPECT_EQ(LoadConfig(next, st2, path() + ".new"), LoadResult::Loaded);
+        EXPECT_EQ(next.options_.text(Option::txDF0), QString::fromUtf8(r.programFolder) + u'/');
+        QFile::remove(path() + ".new");
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -93,6 +94,56 @@ TEST_F(WindowTest, APauseOfOneAndAHalfSecondsMakesTwoTransfers) {
     EXPECT_FALSE(window->port().portOpen());
     EXPECT_EQ(c().btSTA->text(), QStringLiteral("受信待ち スタート (&R)"));
     EXPECT_EQ(c().laB->text(), QStringLiteral("受信ポートを閉じました。"));
+}
+
+// The PDA's side runs on its own clock: a block, a pause, the rest. The first block leaves when
+// the monotonic clock stands 120 ms into a half second, where a coarse 1000 ms timer would be
+// rounded down by its whole 5 % and run out after 950 ms.
+TEST_F(WindowTest, ATransferEndsOnlyAfterAFullSecondOfSilence) {
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
+    struct Sent {
+        Clock::time_point first, second;
+        std::vector<Clock::time_point> ticks;  // the end-of-transfer timer running out
+    };
+    const auto send = [this](int pauseMs) {
+        Sent t;
+        const auto tick =
+            QObject::connect(&window->timer1(), &QTimer::timeout, [&t] { t.ticks.push_back(Clock::now()); });
+        std::atomic<bool> sent{false};
+        std::thread pda([&] {
+            const auto phase = std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count() % 500;
+            std::this_thread::sleep_for(milliseconds((500 + 120 - phase) % 500));
+            t.first = Clock::now();
+            far.send(ActionList(0, 5));
+            std::this_thread::sleep_until(t.first + milliseconds(pauseMs - 20));
+            while (Clock::now() < t.first + milliseconds(pauseMs)) {
+            }
+            t.second = Clock::now();
+            far.send(ActionList(5, 5));
+            sent = true;
+        });
+        WaitFor([&] { return sent && Clock::now() - t.second > milliseconds(1000) && !window->timer1().isActive(); },
+                4000);
+        pda.join();
+        QObject::disconnect(tick);
+        return t;
+    };
+    struct Row {
+        int pauseMs, transfers;
+    } rows[] = {{950, 1}, {990, 1}, {1200, 2}};
+    for (const Row& r : rows) {
+        Sent t = send(r.pauseMs);
+        // A loaded machine may wake the sender late, and then the pause was not the one asked for.
+        const auto late = [&] { return t.second - t.first > milliseconds(r.pauseMs + 5); };
+        for (int again = 0; again < 4 && late(); ++again) t = send(r.pauseMs);
+        if (late()) GTEST_SKIP() << "the machine is too busy to send a " << r.pauseMs << " ms pause on time";
+        ASSERT_EQ(static_cast<int>(t.ticks.size()), r.transfers)
+            << r.pauseMs << " ms pause, sent " << (t.second - t.first) / milliseconds(1)
+            << " ms apart, first end after " << (t.ticks.front() - t.first) / milliseconds(1);
+        EXPECT_GE(t.ticks.back() - t.second, milliseconds(1000)) << r.pauseMs;
+        EXPECT_GE(t.ticks.front() - t.first, milliseconds(1000)) << r.pauseMs;
+    }
 }
 
 TEST_F(WindowTest, APulledCableIsReportedOnceAndWhatArrivedIsSaved) {

@@ -109,6 +109,14 @@ TEST_F(StartupTest, AFileThatStopsEarlyLeavesTheStandardSize) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Fenmor   1.1"));
 }
 
+TEST_F(StartupTest, AMissingOutputFolderIsNamedOnceAtStart) {
+    start(StoredConfig(folder.path() + "/gone"));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("出力フォルダが見つかりません！\r\n") + folder.path() +
+                                          QStringLiteral("/gone/\r\nオプションの出力フォルダを確認してください。"));
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("ファイルエラー"));
+}
+
 TEST_F(StartupTest, SaveButtonWritesTheCurrentPlacementAtOnce) {
     start(StoredConfig(folder.path()));
     window->move(0, 0);
