@@ -19,7 +19,8 @@ using namespace fenmor::fuzz;
 const char16_t* const kWeekdays[] = {u"日", u"月", u"火", u"水", u"木", u"金", u"土"};
 
 QDateTime ChooseMoment(TailReader& in) {
-    const int year = 100 + (in.byte() << 8 | in.byte()) % 9900;
+    const int high = in.byte();
+    const int year = 100 + (high << 8 | in.byte()) % 9900;
     const int month = 1 + in.below(12);
     const int day = 1 + in.below(31);
     const QDate date = QDate::isValid(year, month, day) ? QDate(year, month, day) : QDate(year, month, 1);

@@ -103,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(!plain || written == Decoded(content), "the file holds the decoded bytes", s.zRTF);
         before[s.zRTF] = written;
     }
+    Report(messages.shown, list.lines, scratch.outputFiles());
     Check(scratch.outputFiles().size() <= static_cast<qsizetype>(before.size()), "one file per document");
     return 0;
 }

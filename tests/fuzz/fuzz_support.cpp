@@ -20,6 +20,14 @@ void Fail(const char* property, const QString& detail) {
     std::abort();
 }
 
+void Report(const QStringList& messages, const QStringList& lines, const QStringList& files) {
+    static const bool verbose = qEnvironmentVariableIsSet("FENMOR_FUZZ_VERBOSE");
+    if (!verbose) return;
+    for (const QString& m : messages) std::fprintf(stderr, "[box] %s\n", m.toUtf8().constData());
+    for (const QString& l : lines) std::fprintf(stderr, "[list] %s\n", l.toUtf8().constData());
+    for (const QString& f : files) std::fprintf(stderr, "[file] %s\n", f.toUtf8().constData());
+}
+
 Scratch& Scratch::get() {
     static Scratch scratch;
     return scratch;

@@ -20,6 +20,9 @@ inline void Check(bool holds, const char* property, const QString& detail = {}) 
     if (!holds) Fail(property, detail);
 }
 
+// With FENMOR_FUZZ_VERBOSE set (when one input is run again), what the code showed and wrote.
+void Report(const QStringList& messages, const QStringList& lines, const QStringList& files);
+
 class AnsweringMessages final : public MessageService {
 public:
     short show(const QString& text, Buttons buttons, Icon icon, const QString&) override {

@@ -122,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!AppendReceivedData(s, transfer.mid(at, block))) return 0;
         const int exclamations = messages.exclamations;
         FinishTransfer(s);
+        Report(messages.shown, list.lines, scratch.outputFiles());
         const QStringList strays = scratch.strays();
         Check(strays.isEmpty(), "no file outside the output folder", strays.join(u'\n'));
         if (options.ticked(Option::ckSF1) && !options.ticked(Option::ckHK))
