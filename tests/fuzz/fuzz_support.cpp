@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include <unistd.h>
-
 namespace fenmor::fuzz {
 
 void Fail(const char* property, const QString& detail) {
@@ -38,14 +36,19 @@ Scratch::Scratch() {
     static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/fenmor-fuzz-XXXXXX"));
     if (!dir.isValid()) Fail("scratch folder", dir.errorString());
     root_ = QDir(dir.path()).canonicalPath();
-    out_ = root_ + QStringLiteral("/cwd/out/");
+    out_ = root_ + QStringLiteral("/out/");
     QDir().mkpath(out_);
-    if (chdir(QFile::encodeName(root_ + QStringLiteral("/cwd")).constData()) != 0)
-        Fail("scratch folder", QStringLiteral("cannot enter ") + root_);
 }
 
+namespace {
+QStringList WorkingFolderEntries() {
+    return QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+}  // namespace
+
 void Scratch::reset() {
-    for (const QString& stray : strays()) {
+    // Only what lies under root is removed; the working folder is never touched.
+    for (const QString& stray : underRoot()) {
         QFileInfo info(stray);
         if (info.isDir() && !info.isSymLink())
             QDir(stray).removeRecursively();
@@ -54,20 +57,30 @@ void Scratch::reset() {
     }
     QDir out(out_);
     for (const QString& name : out.entryList(QDir::Files | QDir::Hidden | QDir::System)) out.remove(name);
+    working_ = WorkingFolderEntries();
 }
 
-QStringList Scratch::strays() const {
+QStringList Scratch::underRoot() const {
     QStringList found;
     QDirIterator it(root_, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
-    const QString cwd = root_ + QStringLiteral("/cwd");
     const QString out = out_.chopped(1);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (path == cwd || path == out) continue;
+        if (path == out) continue;
         const QFileInfo info(path);
         if (info.path() == out && (info.isFile() && !info.isSymLink())) continue;
         found << path;
+    }
+    return found;
+}
+
+QStringList Scratch::strays() const {
+    QStringList found = underRoot();
+    for (const QString& name : WorkingFolderEntries()) {
+        // libFuzzer's own files, which its parent process may start meanwhile (-jobs, -fork).
+        const bool libFuzzers = (name.startsWith(u"fuzz-") && name.endsWith(u".log")) || name.startsWith(u"libFuzzerTemp");
+        if (!working_.contains(name) && !libFuzzers) found << QDir::current().absoluteFilePath(name);
     }
     return found;
 }

@@ -46,23 +46,28 @@ public:
     void setText(const QString&, bool) override {}
 };
 
-// A folder of its own for each run of a target: "root/cwd/out". The process works in
-// root/cwd, so a name that lost its folder lands there too; out is the output folder.
+// A folder of its own for each run of a target: "root/out" is the output folder. The working
+// folder, where a name that lost its folder would land, is watched too.
 class Scratch {
 public:
     static Scratch& get();
     [[nodiscard]] QString out() const { return out_; }  // ends with "/"
     [[nodiscard]] QString root() const { return root_; }
-    // Empties the output folder and removes everything else under root.
+    // Empties the output folder, removes everything else under root and notes what the
+    // working folder holds.
     void reset();
-    // Everything under root that is not the output folder or a file directly inside it.
+    // Everything under root that is not the output folder or a file directly inside it, and
+    // what the working folder gained since reset().
     [[nodiscard]] QStringList strays() const;
     // The files of the output folder, by name.
     [[nodiscard]] QStringList outputFiles() const;
 
 private:
     Scratch();
+    // Everything under root but the output folder and the files directly inside it.
+    [[nodiscard]] QStringList underRoot() const;
     QString root_, out_;
+    QStringList working_;
 };
 
 // True when path names a file directly inside folder (which ends with "/").

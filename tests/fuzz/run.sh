@@ -23,15 +23,16 @@ while IFS=$'\t' read -r -a line; do
   work=$(mktemp -d)
   corpus="$work/corpus"
   [ -n "${FENMOR_FUZZ_CORPUS:-}" ] && corpus="$FENMOR_FUZZ_CORPUS/$name"
-  mkdir -p "$corpus" "$work/tmp"
+  mkdir -p "$corpus" "$work/tmp" "$work/cwd"
   for seed in "${line[@]:2}"; do
     [ -e "$seed" ] || continue
     if [ -d "$seed" ]; then cp -n "$seed"/* "$corpus"/ 2>/dev/null || true; else cp -n "$seed" "$corpus"/; fi
   done
   dict=()
   [ -f "$here/$name.dict" ] && dict=(-dict="$here/$name.dict")
-  if TMPDIR="$work/tmp" "$program" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
-      -artifact_prefix="$artifacts/$name-" "${dict[@]}" "${extra[@]}" "$corpus" >"$work/log" 2>&1; then
+  # An empty working folder: a file written there by a name without its folder is found.
+  if (cd "$work/cwd" && TMPDIR="$work/tmp" exec "$program" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
+      -artifact_prefix="$artifacts/$name-" "${dict[@]}" "${extra[@]}" "$corpus") >"$work/log" 2>&1; then
     echo "$name: $(grep -E '^stat::number_of_executed_units' "$work/log" | awk '{print $2}') runs in $seconds s, no finding"
   else
     echo "$name: FAILED" >&2
