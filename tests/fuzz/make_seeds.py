@@ -90,6 +90,10 @@ def transfers():
           address + transfer_tail([1, 1, 1, 1, 2, 2, 1], opF=1, fme="chosen.csv", texts={"txKAK": "TSV"},
                                   block=7))
 
+    # Receive events of 800 bytes: entries of 1600 bytes, the raw file's line ends inside records.
+    write("transfer", "address-book-large-blocks",
+          address * 3 + transfer_tail([0, 0, 1, 1, 1, 0, 0], block=800))
+
     mixed = line("M", "", "", "", "", "", "QUERY", "", "", "x")
     mixed += line("C", "NAME", "TIME", "TIME")
     mixed += line("M", "", "", "", "", "", "ADDRESS", "", "", "20240301")
