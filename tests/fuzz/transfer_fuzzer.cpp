@@ -101,10 +101,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const qsizetype block = 1 + in.byte() * 4 + in.below(4);
     const bool twoTransfers = in.bit();
     const bool sameSecond = in.bit();
+    const int splitAt = twoTransfers ? in.byte() : 255;  // in 255ths of the bytes
     const QByteArray bytes = in.front();
     std::vector<QByteArray> transfers{bytes};
     if (twoTransfers) {
-        const qsizetype split = bytes.size() * in.byte() / 255;
+        const qsizetype split = bytes.size() * splitAt / 255;
         transfers = {bytes.left(split), bytes.mid(split)};
     }
 
