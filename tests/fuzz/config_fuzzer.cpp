@@ -12,7 +12,7 @@ using namespace fenmor;
 using namespace fenmor::fuzz;
 
 class Host final : public ConfigHost {
-public:
+  public:
     explicit Host(QString folder) : folder_(std::move(folder)) {
         // What start-up sets before it loads: a first start's lists.
         options_.setValue(Option::cobPT, 3);
@@ -28,7 +28,7 @@ public:
     AnsweringMessages messages_;
     WindowPlacement placement_{1000, 6480, 2000, 7680};
 
-private:
+  private:
     QString folder_;
 };
 
@@ -40,16 +40,22 @@ QStringList Snapshot(const OptionSet& o, const ConfigState& st, const WindowPlac
         if (option == Option::txFME) continue;  // not kept in the file
         const OptionInfo& info = InfoOf(option);
         values << QString::fromLatin1(info.name) + u'=' +
-                      (info.kind == OptionKind::Text ? u'[' + o.text(option) + u']' : QString::number(o.value(option)));
+                      (info.kind == OptionKind::Text ? u'[' + o.text(option) + u']'
+                                                     : QString::number(o.value(option)));
     }
     values << QStringLiteral("zLOG=[") + st.zLOG + u']';
-    values << QStringLiteral("placement=%1,%2,%3,%4").arg(p.top).arg(p.height).arg(p.left).arg(p.width);
+    values << QStringLiteral("placement=%1,%2,%3,%4")
+                  .arg(p.top)
+                  .arg(p.height)
+                  .arg(p.left)
+                  .arg(p.width);
     return values;
 }
 
 void Write(const QString& path, const uint8_t* data, size_t size) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
         Fail("scratch file", path);
 }
 
@@ -72,8 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Host again(folder);
     ConfigState stateAgain;
     const LoadResult result = LoadConfig(again, stateAgain, second);
-    Check(result == LoadResult::Loaded && again.messages_.shown.isEmpty(), "a saved file loads without a message",
-          again.messages_.shown.join(u'\n'));
+    Check(result == LoadResult::Loaded && again.messages_.shown.isEmpty(),
+          "a saved file loads without a message", again.messages_.shown.join(u'\n'));
     // After a failed load the options keep design values the file writes differently (no
     // button of a group selected is written as the first one).
     if (!accepted) return 0;

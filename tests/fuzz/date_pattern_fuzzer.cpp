@@ -1,7 +1,6 @@
 // The date pattern formatter and zDF: any pattern on any date of the years the PDA can send,
 // checked against Qt's own formatting where the two languages meet.
 #include <QDateTime>
-
 #include <algorithm>
 
 #include "app/option_set.h"
@@ -23,7 +22,8 @@ QDateTime ChooseMoment(TailReader& in) {
     const int year = 100 + (high << 8 | in.byte()) % 9900;
     const int month = 1 + in.below(12);
     const int day = 1 + in.below(31);
-    const QDate date = QDate::isValid(year, month, day) ? QDate(year, month, day) : QDate(year, month, 1);
+    const QDate date =
+        QDate::isValid(year, month, day) ? QDate(year, month, day) : QDate(year, month, 1);
     return QDateTime(date, QTime(in.below(24), in.below(60), in.below(60)), Qt::UTC);
 }
 
@@ -32,14 +32,17 @@ void CheckPattern(const QDateTime& t, const QString& pattern) {
     Check(result.size() <= 3 * pattern.size(), "a pattern character gives at most three", result);
     const bool separators = pattern.contains(u'/') || pattern.contains(u'\\');
     Check(separators || !(result.contains(u'/') || result.contains(u'\\')),
-          "no path separator that the pattern does not hold", pattern + QStringLiteral(" -> ") + result);
+          "no path separator that the pattern does not hold",
+          pattern + QStringLiteral(" -> ") + result);
     const bool plain = std::none_of(pattern.begin(), pattern.end(), [](QChar c) {
         return (c.toLower() >= u'a' && c.toLower() <= u'z') || c == u'"' || c == u'\\';
     });
-    Check(!plain || result == pattern, "text without tokens is copied", pattern + QStringLiteral(" -> ") + result);
+    Check(!plain || result == pattern, "text without tokens is copied",
+          pattern + QStringLiteral(" -> ") + result);
     // The pattern once more, after another date: nothing of one call is left in the next.
     (void)FormatDatePattern(t.date().addDays(1), t.time().addSecs(1), pattern);
-    Check(FormatDatePattern(t.date(), t.time(), pattern) == result, "the same call gives the same text");
+    Check(FormatDatePattern(t.date(), t.time(), pattern) == result,
+          "the same call gives the same text");
 }
 
 void CheckAgainstQt(const QDateTime& t) {
@@ -64,7 +67,8 @@ void CheckDigitRun(Session& s, AnsweringMessages& messages, const QDateTime& t, 
     static const int kLengths[] = {8, 12, 14};
     const int length = kLengths[in.below(3)];
     const double hours = in.bit() ? 9 : 0;
-    QString value = t.toString(QStringLiteral("yyyyMMddHHmmss")).left(length) + QString(in.below(3), u' ');
+    QString value =
+        t.toString(QStringLiteral("yyyyMMddHHmmss")).left(length) + QString(in.below(3), u' ');
     const QString sent = value;
     QDateTime read = t;
     if (length < 14) read.setTime(QTime(t.time().hour(), t.time().minute(), 0));
@@ -75,9 +79,11 @@ void CheckDigitRun(Session& s, AnsweringMessages& messages, const QDateTime& t, 
     Check(value == sent.trimmed(), "zDF trims the caller's value", value);
     const QString expected = shifted.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
     // A year past 9999 may also be refused, with the message and an empty field.
-    const bool refused = result.isEmpty() && !messages.shown.isEmpty() && shifted.date().year() > 9999;
+    const bool refused =
+        result.isEmpty() && !messages.shown.isEmpty() && shifted.date().year() > 9999;
     Check(result == expected || refused, "zDF reads and shifts the digits",
-          sent + QStringLiteral(" +%1h -> ").arg(hours) + result + QStringLiteral(", expected ") + expected);
+          sent + QStringLiteral(" +%1h -> ").arg(hours) + result + QStringLiteral(", expected ") +
+              expected);
 }
 
 }  // namespace
@@ -91,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TailReader in(data, size);
     const QDateTime t = ChooseMoment(in);
     const bool nearTheEnd = in.below(8) == 0;  // the last days of 9999, where a shift overflows
-    const QDateTime moment = nearTheEnd ? QDateTime(QDate(9999, 12, 31), t.time(), Qt::UTC).addDays(-in.below(2)) : t;
+    const QDateTime moment =
+        nearTheEnd ? QDateTime(QDate(9999, 12, 31), t.time(), Qt::UTC).addDays(-in.below(2)) : t;
     CheckAgainstQt(moment);
     CheckDigitRun(s, messages, moment, in);
     const QString text = sjis::Decode(in.front());

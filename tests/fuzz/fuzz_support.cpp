@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -42,7 +41,8 @@ Scratch::Scratch() {
 
 namespace {
 QStringList WorkingFolderEntries() {
-    return QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                     QDir::NoDotAndDotDot);
 }
 }  // namespace
 
@@ -56,7 +56,8 @@ void Scratch::reset() {
             QFile::remove(stray);
     }
     QDir out(out_);
-    for (const QString& name : out.entryList(QDir::Files | QDir::Hidden | QDir::System)) out.remove(name);
+    for (const QString& name : out.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        out.remove(name);
     working_ = WorkingFolderEntries();
 }
 
@@ -79,8 +80,10 @@ QStringList Scratch::strays() const {
     QStringList found = underRoot();
     for (const QString& name : WorkingFolderEntries()) {
         // libFuzzer's own files, which its parent process may start meanwhile (-jobs, -fork).
-        const bool libFuzzers = (name.startsWith(u"fuzz-") && name.endsWith(u".log")) || name.startsWith(u"libFuzzerTemp");
-        if (!working_.contains(name) && !libFuzzers) found << QDir::current().absoluteFilePath(name);
+        const bool libFuzzers = (name.startsWith(u"fuzz-") && name.endsWith(u".log")) ||
+                                name.startsWith(u"libFuzzerTemp");
+        if (!working_.contains(name) && !libFuzzers)
+            found << QDir::current().absoluteFilePath(name);
     }
     return found;
 }

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -24,7 +23,7 @@ inline void Check(bool holds, const char* property, const QString& detail = {}) 
 void Report(const QStringList& messages, const QStringList& lines, const QStringList& files);
 
 class AnsweringMessages final : public MessageService {
-public:
+  public:
     short show(const QString& text, Buttons buttons, Icon icon, const QString&) override {
         shown.push_back(text);
         if (icon == Icon::Exclamation) ++exclamations;
@@ -35,21 +34,21 @@ public:
 };
 
 class KeptList final : public DataList {
-public:
+  public:
     void clear() override { lines.clear(); }
     void append(const QString& line) override { lines.push_back(line); }
     QStringList lines;
 };
 
 class IgnoredStatus final : public StatusLabel {
-public:
+  public:
     void setText(const QString&, bool) override {}
 };
 
 // A folder of its own for each run of a target: "root/out" is the output folder. The working
 // folder, where a name that lost its folder would land, is watched too.
 class Scratch {
-public:
+  public:
     static Scratch& get();
     [[nodiscard]] QString out() const { return out_; }  // ends with "/"
     [[nodiscard]] QString root() const { return root_; }
@@ -62,7 +61,7 @@ public:
     // The files of the output folder, by name.
     [[nodiscard]] QStringList outputFiles() const;
 
-private:
+  private:
     Scratch();
     // Everything under root but the output folder and the files directly inside it.
     [[nodiscard]] QStringList underRoot() const;
@@ -76,7 +75,7 @@ private:
 
 // Choices from the end of an input, so that a sample transfer used as a seed keeps its front.
 class TailReader {
-public:
+  public:
     TailReader(const uint8_t* data, size_t size) : data_(data), end_(size) {}
     uint8_t byte() { return end_ > 0 ? data_[--end_] : 0; }
     int below(int n) { return n <= 1 ? 0 : byte() % n; }
@@ -86,7 +85,7 @@ public:
     // The part of the input in front of everything taken so far.
     [[nodiscard]] QByteArray front() const;
 
-private:
+  private:
     const uint8_t* data_;
     size_t end_;
 };

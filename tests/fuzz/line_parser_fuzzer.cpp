@@ -26,7 +26,8 @@ struct Parser {
         ParseLine(s, line);
         Check(s.DataRecord[0] == kUntouched, "slot 0 is never used");
         for (int k = kLastSlot + 1; k < kSlotCount; ++k)
-            Check(s.DataRecord[k] == kUntouched, "slots above 31 are never filled", QString::number(k));
+            Check(s.DataRecord[k] == kUntouched, "slots above 31 are never filled",
+                  QString::number(k));
     }
 };
 
@@ -46,7 +47,8 @@ void ParseAnyLine(Parser& p, const QString& line) {
     for (int k = 1; k <= kLastSlot; ++k) {
         const QString& slot = p.s.DataRecord[k];
         Check(!slot.contains(QChar(0x1E)) && !slot.contains(QChar(0x0C)), "RS and FF are removed");
-        Check(!slot.contains(QChar(0x1F)) || lineBreak.contains(QChar(0x1F)), "US becomes a line break");
+        Check(!slot.contains(QChar(0x1F)) || lineBreak.contains(QChar(0x1F)),
+              "US becomes a line break");
     }
 }
 
@@ -57,11 +59,13 @@ void ParseBuiltLine(Parser& p, const QString& text, TailReader& in) {
     const QString lineBreak = p.s.fgCSV ? p.options.text(Option::txCR) : kCrLf;
     QStringList fields = text.split(QChar(0));
     QString line;
-    static const QString kBetween[] = {{}, QStringLiteral("\n"), QStringLiteral("\r"), QString(QChar(0x1A))};
+    static const QString kBetween[] = {
+        {}, QStringLiteral("\n"), QStringLiteral("\r"), QString(QChar(0x1A))};
     for (qsizetype k = 0; k < fields.size(); ++k) {
         QString& f = fields[k];
         if (Processed(f, lineBreak).contains(QStringLiteral("\","))) f.replace(u',', u';');
-        if (Processed(f, lineBreak).contains(QStringLiteral("\","))) return;  // the line break holds it
+        if (Processed(f, lineBreak).contains(QStringLiteral("\",")))
+            return;  // the line break holds it
         if (k > 0) line += u',';
         line += kBetween[in.below(4)];
         if (!f.isEmpty() || in.bit()) line += u'"' + f + u'"';
@@ -70,10 +74,12 @@ void ParseBuiltLine(Parser& p, const QString& text, TailReader& in) {
     p.parse(line);
     Check(p.messages.shown.isEmpty(), "a well-formed line raises no message", line);
     for (int k = 1; k <= kLastSlot; ++k) {
-        const QString expected = k <= fields.size() ? Processed(fields[k - 1], lineBreak) : QString();
+        const QString expected =
+            k <= fields.size() ? Processed(fields[k - 1], lineBreak) : QString();
         Check(p.s.DataRecord[k] == expected, "each field comes back in its slot",
               QStringLiteral("slot %1: \"%2\" instead of \"%3\" in line \"%4\"")
-                  .arg(k).arg(p.s.DataRecord[k], expected, line));
+                  .arg(k)
+                  .arg(p.s.DataRecord[k], expected, line));
     }
 }
 
@@ -83,8 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Parser p;
     TailReader in(data, size);
     p.s.fgCSV = in.bit();
-    if (in.bit()) p.options.setText(Option::txCR, sjis::Decode(in.bytes(3)));
-    else p.options.setText(Option::txCR, QStringLiteral("/"));
+    if (in.bit())
+        p.options.setText(Option::txCR, sjis::Decode(in.bytes(3)));
+    else
+        p.options.setText(Option::txCR, QStringLiteral("/"));
     const QString text = sjis::Decode(in.front());
     // A received text is cut at carriage returns before it reaches the parser.
     for (const QString& line : text.split(u'\r')) ParseAnyLine(p, line);

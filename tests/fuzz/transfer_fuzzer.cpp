@@ -3,7 +3,6 @@
 // received, each buffer entry followed by CR LF.
 #include <QDateTime>
 #include <QFileInfo>
-
 #include <vector>
 
 #include "app/option_set.h"
@@ -30,12 +29,14 @@ QString TypedText(TailReader& in, int maxLen) {
 void ChooseOptions(TailReader& in, OptionSet& o, const QString& out) {
     for (Option check : {Option::ckHK, Option::ckKUTO, Option::ckSF0, Option::ckSF1, Option::ckSF2,
                          Option::ckCSVD, Option::ckHkana})
-        o.setValue(check, in.below(4) == 3 ? 2 : in.below(2));  // 2: the greyed state a file can hold
+        o.setValue(check,
+                   in.below(4) == 3 ? 2 : in.below(2));  // 2: the greyed state a file can hold
     o.setValue(Option::opF, in.below(2));
     o.setValue(Option::opCSV, in.below(2));
     o.setValue(Option::opSEPA, in.below(3));
-    for (Option text : {Option::txCR, Option::txKAK, Option::txYMD, Option::txYMD2, Option::txSEPA0,
-                        Option::txSEPA1, Option::txSEPA2, Option::txSEPA3, Option::txDF1, Option::txDF2})
+    for (Option text :
+         {Option::txCR, Option::txKAK, Option::txYMD, Option::txYMD2, Option::txSEPA0,
+          Option::txSEPA1, Option::txSEPA2, Option::txSEPA3, Option::txDF1, Option::txDF2})
         if (in.bit()) o.setText(text, TypedText(in, 12));
     o.setText(Option::txDF0, out);
     // The name a user chose: a file in the output folder, or nothing at all.
@@ -79,8 +80,8 @@ void CheckRawFile(const Session& s, const AnsweringMessages& messages, int excla
     const QString raw = s.zDEF + s.zYMD2 + QStringLiteral(".rcv");
     if (raw == s.zDEF + QStringLiteral("ascii.rcv")) return;  // the dump replaced it
     if (!QFileInfo::exists(raw)) {
-        Check(messages.exclamations > exclamationsBefore, "a raw file that is not written is reported",
-              raw);
+        Check(messages.exclamations > exclamationsBefore,
+              "a raw file that is not written is reported", raw);
         return;
     }
     qsizetype expected = 0;
