@@ -1,6 +1,7 @@
 #include "files/document_receive.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -39,13 +40,25 @@ void ReportFileError(Session& s, int number, const QString& description) {
     s.message(s.zMS, Buttons::Ok, Icon::None, QStringLiteral("ファイルエラー"));
 }
 
+// A file name holds at most 255 bytes on the usual file systems. A longer title is shortened
+// to fit with its suffix, so that its document is saved rather than lost.
+QString FitName(const QString& name, const QString& suffix) {
+    constexpr qsizetype kNameMax = 255;
+    QString fit = name.left(kNameMax);
+    while (!fit.isEmpty() && QFile::encodeName(fit + suffix).size() > kNameMax)
+        fit.chop(fit.size() >= 2 && fit.back().isLowSurrogate() ? 2 : 1);
+    return fit;
+}
+
 // Finds the first name not taken; an existing file, even an empty one, is never replaced.
 void FindFreeName(Session& s, const QString& name) {
-    s.zRTF = s.zDEF + name + QStringLiteral(".RTF");
+    const QString first = QStringLiteral(".RTF");
+    s.zRTF = s.zDEF + FitName(name, first) + first;
     for (int i = 1;; ++i) {
         CheckFileExists(s, s.zRTF);
         if (s.nEXST != 1) return;
-        s.zRTF = s.zDEF + name + u'(' + QString::number(i) + QStringLiteral(").rtf");
+        const QString numbered = u'(' + QString::number(i) + QStringLiteral(").rtf");
+        s.zRTF = s.zDEF + FitName(name, numbered) + numbered;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "files/document_receive.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -77,6 +78,19 @@ TEST_F(ReceiveDocumentTest, KeepsCountingPastOneHundred) {
     for (int i = 1; i <= 101; ++i) touch("m(" + QString::number(i) + ").rtf", "x");
     receive("m", "vWmP");
     EXPECT_EQ(h.session.zRTF, h.folder + "m(102).rtf");
+}
+
+TEST_F(ReceiveDocumentTest, ATitleTooLongForAFileNameIsShortenedNotLost) {
+    const QString title = QString(100, QChar(0x6F22));  // 300 bytes in UTF-8
+    receive(title, "vWmP");
+    receive(title, "vWmP");
+    EXPECT_TRUE(h.messages.shown.empty());
+    const QStringList saved = QDir(h.folder).entryList(QDir::Files);
+    ASSERT_EQ(saved.size(), 2);
+    for (const QString& name : saved) {
+        EXPECT_LE(QFile::encodeName(name).size(), 255);
+        EXPECT_EQ(ReadFile(h.folder + name), QByteArray("{\\r"));
+    }
 }
 
 TEST_F(ReceiveDocumentTest, LoneLastCharacterIsReportedAfterTheBytesBeforeIt) {
