@@ -67,6 +67,14 @@ class Session:
             os.write(self.master, f.read())
         time.sleep(2.5)
 
+    def restart(self, crash):
+        """Ends the program (as a crash would, or as the user does) and starts it again."""
+        self.app.kill() if crash else self.app.terminate()
+        self.app.wait()
+        self.app = subprocess.Popen([os.path.join(self.folder, "fenmor")], env=self.env,
+                                    stderr=subprocess.DEVNULL)
+        time.sleep(3)
+
     def close(self):
         self.app.terminate()
         self.app.wait()
@@ -88,6 +96,9 @@ for scale, suffix in ((1, ""), (1.5, "-150")):
     click(s.env, 253, 55, scale)  # the port list's arrow: the list opens with its marks
     s.shot(f"port-list{suffix}.png", 640, 440)
     key(s.env, "Escape")
+    click(s.env, 197, 108, scale)  # the export page
+    s.shot(f"export-page{suffix}.png")
+    click(s.env, 122, 108, scale)  # back to the options page
     if scale == 1:
         run("xdotool", "mousemove", "215", "55", "click", "3", env=s.env)  # the list's own menu
         time.sleep(0.8)
@@ -96,9 +107,23 @@ for scale, suffix in ((1, ""), (1.5, "-150")):
         s.send("pi-address-book.cap")
         s.shot("saved-data-page.png")
         key(s.env, "Return")  # Yes: the port closes
+        click(s.env, 311, 108, scale)  # 再変換: the journal's transfers
+        s.shot("kept-transfers.png", 640, 440)
+        key(s.env, "Escape")
         click(s.env, 372, 109, scale)  # Help
         s.shot("help-shown.png")
         click(s.env, 122, 108, scale)  # the options page
         click(s.env, 28, 367, scale)   # schedules as separated values
         s.shot("options-schedules-as-values.png")
     s.close()
+
+# A transfer cut off by a crash: the next start offers what the journal kept.
+s = Session(":93", 1, cable=True)
+s.restart(crash=False)  # a second start, as a user's would be
+with open(os.path.join(root, "samples", "pi-address-book.cap"), "rb") as f:
+    os.write(s.master, f.read()[:4000])
+time.sleep(0.5)
+s.restart(crash=True)
+s.shot("recovery-question.png", 640, 440)
+key(s.env, "Escape")
+s.close()
