@@ -38,4 +38,13 @@ public:
     virtual void setText(const QString& text, bool repaintNow) = 0;
 };
 
+// Answers every message box with OK and shows nothing: for a side run the user must not see.
+class SilentServices final : public MessageService, public DataList, public StatusLabel {
+public:
+    short show(const QString&, Buttons, Icon, const QString&) override { return kOk; }
+    void clear() override {}
+    void append(const QString&) override {}
+    void setText(const QString&, bool) override {}
+};
+
 }  // namespace fenmor

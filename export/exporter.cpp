@@ -18,14 +18,6 @@ namespace {
 constexpr QChar kUS(0x1F);
 const QUuid kUidSpace(QStringLiteral("{6f1c2a54-3b7e-5d7a-9a51-0c3c2f1e8d41}"));
 
-class Silent final : public MessageService, public DataList, public StatusLabel {
-  public:
-    short show(const QString&, Buttons, Icon, const QString&) override { return kOk; }
-    void clear() override {}
-    void append(const QString&) override {}
-    void setText(const QString&, bool) override {}
-};
-
 // A date field as the separated-values file shows it: the user's format, slot 4 nine hours on.
 QString AsShown(const Session& s, int k, const QString& value) {
     if (s.FieldTypes[k] != u"TIME" || !IsNumericText(value)) return value;
@@ -41,7 +33,7 @@ QString AsShown(const Session& s, int k, const QString& value) {
 // specified parser turns them into the user's replacement text, which a card should not show.
 struct Exporter::Scratch {
     OptionStore options;
-    Silent silent;
+    SilentServices silent;
     Session session{options, silent, silent, silent};
 };
 

@@ -9,14 +9,6 @@
 namespace fenmor {
 namespace {
 
-class Silent final : public MessageService, public DataList, public StatusLabel {
-  public:
-    short show(const QString&, Buttons, Icon, const QString&) override { return kOk; }
-    void clear() override {}
-    void append(const QString&) override {}
-    void setText(const QString&, bool) override {}
-};
-
 QString KindName(const QString& code, const QString& header) {
     if (code.size() != 2) return header;
     switch (code[1].unicode()) {
@@ -42,7 +34,7 @@ QString KindName(const QString& code, const QString& header) {
 }  // namespace
 
 QStringList TransferKinds(const QByteArray& bytes) {
-    Silent silent;
+    SilentServices silent;
     OptionStore options;
     Session s(options, silent, silent, silent);
     QStringList kinds;
