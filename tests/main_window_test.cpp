@@ -82,7 +82,9 @@ TEST_F(WindowTest, FirstStartOpensCom4AndSavesATransferOneSecondAfterItsLastByte
     EXPECT_TRUE(window->port().portOpen());  // answered No
     EXPECT_EQ(c().SSTab1->currentIndex(), 0);
     EXPECT_EQ(window->dataList().lines().size(), 60u);
-    EXPECT_EQ(c().liD->currentIndex().row(), 59);
+    // The last line is made current once the run has returned to the event loop.
+    EXPECT_TRUE(WaitFor([this] { return c().liD->currentIndex().row() == 59; }, 1000))
+        << c().liD->currentIndex().row();
 }
 
 TEST_F(WindowTest, APauseOfOneAndAHalfSecondsMakesTwoTransfers) {
