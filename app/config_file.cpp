@@ -293,10 +293,12 @@ LoadResult CreateConfig(ConfigHost& host, ConfigState& st, const QString* path) 
     st.zTIT = kConfigTitle;
     st.zDEF = host.firstStartOutputFolder();
     o.setText(Option::txDF0, st.zDEF);
-    if (path) SaveConfig(host, st, *path);
-    else o.setText(Option::txDF0, st.zDEF = WithFinalSeparator(st.zDEF));
+    // Chosen before the file is written, so that a first start ended at any moment leaves a
+    // complete file (never one with no port and no speed).
     o.setValue(Option::cobPT, 3);
     o.setValue(Option::cobSP, 13);
+    if (path) SaveConfig(host, st, *path);
+    else o.setText(Option::txDF0, st.zDEF = WithFinalSeparator(st.zDEF));
     host.disableSpeedList();
     return LoadResult::Created;
 }

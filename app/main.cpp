@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
         configProblem = fenmor::PrepareConfigFolder(where.programFolder);
         if (!configProblem.isEmpty()) notices << configProblem;
         fenmor::SetFolderMadeOnFirstSave(where.outputFolder);
+        if (where.journalFolder.isEmpty())
+            notices << QStringLiteral(
+                "受信ジャーナルは使いません（置くフォルダーがありません）。"
+                "受信したデータは変換されますが、ディスクには控えが残りません。");
     }
     fenmor::frmZ2P window(where.programFolder);
     window.useLocations(where, configProblem);

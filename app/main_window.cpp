@@ -35,8 +35,6 @@ namespace {
 
 constexpr int kStandardWidth = 7680;
 constexpr int kStandardHeight = 6480;
-const QStringList kSpeeds = {"110",   "300",   "600",   "1200",  "2400",   "4800",   "9600",   "14400",
-                             "19200", "28800", "38400", "56000", "57600", "115200", "128000", "256000"};
 
 void SetBackground(QLabel* label, const QColor& colour) {
     QPalette p = label->palette();
@@ -139,7 +137,7 @@ void frmZ2P::fillLists() {
         c_.cobPT->addItem(QStringLiteral("COM") + QString::number(n));
         c_.cobPT->setItemData(n - 1, DeviceForPort(n, programFolder_), Qt::ToolTipRole);
     }
-    c_.cobSP->addItems(kSpeeds);
+    c_.cobSP->addItems(kSpeedNames);
     // No entry is selected yet; the lists keep showing their design texts.
     c_.cobPT->setCurrentIndex(-1);
     c_.cobSP->setCurrentIndex(-1);
@@ -201,16 +199,24 @@ void frmZ2P::Form_Load() {
 }
 
 void frmZ2P::useJournalFolder(const QString& folder) {
-    journal_ = std::make_unique<ReceiveJournal>(folder, ReadJournalSettings(ExtraSettingsPath(programFolder_)));
-    // Said after the receive event that met the failure, so the bytes keep their order.
-    journal_->onFailure = [this](const QString& text) {
+    const auto later = [this](const QString& text) {
         QTimer::singleShot(0, this, [this, text] { messages_->show(text, Buttons::Ok, Icon::Exclamation, {}); });
     };
+    // Without a folder of its own (no home folder known) the program journals nowhere.
+    if (!folder.isEmpty() && QDir::isAbsolutePath(folder)) {
+        QString problem;
+        journal_ = std::make_unique<ReceiveJournal>(
+            folder, ReadJournalSettings(programFolder_.isEmpty() ? QString() : ExtraSettingsPath(programFolder_), &problem));
+        if (!problem.isEmpty()) later(problem);
+        // Said after the receive event that met the failure, so the bytes keep their order.
+        journal_->onFailure = later;
+    }
     link_->journal = journal_.get();
     const auto receiving = [this] { return Timer1.isActive() || session_->nDD > 1 || !session_->zDD[1].isEmpty(); };
     reconversion_ = std::make_unique<Reconversion>(
-        ReconvertContext{this, *session_, receiving, [this] { showDataPage(); }}, journal_.get(),
-        QRect(px(4140), px(1500), px(1065), px(270)));
+        ReconvertContext{this, *session_, receiving, [this] { showDataPage(); },
+                         [this](bool hold) { hold ? HoldReceived(*link_) : ReleaseHeld(*link_); }},
+        journal_.get(), QRect(px(4140), px(1500), px(1065), px(270)));
     reconversion_->button()->setFont(c_.btHELP->font());
     QTimer::singleShot(0, reconversion_.get(), &Reconversion::offerRecovery);
 }

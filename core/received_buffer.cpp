@@ -49,6 +49,9 @@ void ProcessReceivedData(Session& s) {
     s.zW.clear();
     s.failures.clear();
     const int last = s.nDD;
+    qint64 bytes = 0;
+    for (int i = 1; i <= last; ++i) bytes += s.zDD[i].size();
+    s.failures.runStarted(bytes);
     const bool kana = s.opt.ticked(Option::ckHK);
     const bool punctuation = s.opt.ticked(Option::ckKUTO);
     LineCutter cutter(s.zW);
@@ -66,8 +69,12 @@ void ProcessReceivedData(Session& s) {
         cutter.add(sjis::Decode(entry), onLine);
     }
     if (s.nFR2) {
-        if (!s.nFR2->close())
+        if (s.nFR2->close()) {
+            s.failures.written(s.nFR2->path());
+        } else {
+            s.failures.writeFailed(s.nFR2->path());
             s.message(s.nFR2->errorText(), Buttons::Ok, Icon::Exclamation);
+        }
         s.nFR2.reset();
     }
     if (s.exports) s.exports->runEnded(s);

@@ -13,6 +13,7 @@ QString Normalized(const QString& path) { return QDir::cleanPath(QFileInfo(path)
 }  // namespace
 
 void RunFailures::writeFailed(const QString& path) {
+    notWritten_ = true;
     if (mayOpen(path)) failedFiles_ << Normalized(path);
 }
 
@@ -33,6 +34,18 @@ void AbandonOutputFile(Session& s, const QString& errorText) {
         s.failures.writeFailed(s.nFR2->path());
     }
     s.nFR2.reset();
+}
+
+QString NothingReadableText(qint64 bytes, const QString& speed, const QString& keptIn) {
+    QString text = QStringLiteral("%1 バイトを受信しましたが、レコードになったものはひとつもありません。")
+                       .arg(bytes) +
+                   (speed.isEmpty()
+                        ? QStringLiteral("\r\n通信速度か接続の設定が送る側と合っていなかったようです。")
+                        : QStringLiteral("\r\n通信速度（今は %1）か接続の設定が送る側と合っていないようです。")
+                              .arg(speed));
+    if (!keptIn.isEmpty())
+        text += QStringLiteral("\r\n受信したバイトはそのまま残してあります：") + keptIn;
+    return text;
 }
 
 }  // namespace fenmor

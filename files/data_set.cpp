@@ -52,6 +52,7 @@ QString WithFinalSeparator(const QString& folder) {
 
 void BeginDataSet(Session& s) {
     auto& r = s.DataRecord;
+    s.failures.dataSetBegun();
     s.zZFME = r[7];
     s.zKINO = KindCodeOf(s.zZFME, r[5]);
     s.tNOW = s.now();
@@ -101,6 +102,7 @@ void OpenOutputFile(Session& s) {
     s.zMAE.clear();
     s.zFME = s.opt.text(Option::txFME);
     if (s.zFME.isEmpty()) {
+        s.failures.somethingNotWritten();
         s.message(QStringLiteral("保存ファイル名を指定してください！"), Buttons::Ok, Icon::None);
         return;
     }
@@ -108,7 +110,10 @@ void OpenOutputFile(Session& s) {
     s.nFR2 = OutputFile::open(s.zFME, &error);
     if (s.nFR2 && s.exports) s.exports->outputFileOpened(*s.nFR2);
     // The received data stays in the buffer: the raw-data save still has all of it.
-    if (!s.nFR2) s.message(error, Buttons::Ok, Icon::Exclamation);
+    if (!s.nFR2) {
+        s.failures.somethingNotWritten();
+        s.message(error, Buttons::Ok, Icon::Exclamation);
+    }
 }
 
 }  // namespace fenmor

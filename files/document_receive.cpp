@@ -118,15 +118,18 @@ void Decode4to3(Session& s, const QString& text) {
     int systemError = 0;
     auto f = OutputFile::open(s.zRTF, &error, OutputFile::Mode::NewOnly, &systemError);
     if (!f) {
+        s.failures.somethingNotWritten();
         ReportFileError(s, FileErrorNumberOf(systemError, s.zRTF), error);
         return;
     }
     bool lone = false;
     const QByteArray bytes = DecodeFourToThree(text, &lone);
     if (!f->writeBytes(bytes) || !f->close()) {
+        s.failures.somethingNotWritten();
         ReportFileError(s, FileErrorNumberOf(f->systemError(), s.zRTF), f->errorText());
         return;
     }
+    s.failures.written(s.zRTF);
     if (lone)
         s.message(QStringLiteral("エラー：残りバイト数が１バイトです！"), Buttons::Ok, Icon::None);
 }

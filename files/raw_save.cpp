@@ -27,7 +27,10 @@ bool WriteEntries(Session& s, OutputFile& f, int last) {
 std::unique_ptr<OutputFile> OpenRawFile(Session& s, OutputFile::Mode mode) {
     QString error;
     auto f = OutputFile::open(s.zBME, &error, mode);
-    if (!f) s.message(error, Buttons::Ok, Icon::Exclamation);
+    if (!f) {
+        s.failures.somethingNotWritten();
+        s.message(error, Buttons::Ok, Icon::Exclamation);
+    }
     return f;
 }
 
@@ -111,9 +114,11 @@ void SaveRawData(Session& s) {
     auto f = OpenRawFile(s, OutputFile::Mode::Replace);
     if (!f) return;
     if (!WriteEntries(s, *f, s.nDD)) {
+        s.failures.somethingNotWritten();
         s.message(f->errorText(), Buttons::Ok, Icon::Exclamation);
         return;
     }
+    s.failures.written(f->path());
     WriteRawDump(s);
 }
 
@@ -123,7 +128,12 @@ void WriteRawDump(Session& s) {
     if (!f) return;
     bool ok = true;
     for (int i = 1; ok && i <= s.nDD; ++i) ok = f->writeBytes(DumpOfEntry(s.zDD[i]));
-    if (!ok || !f->close()) s.message(f->errorText(), Buttons::Ok, Icon::Exclamation);
+    if (ok && f->close()) {
+        s.failures.written(f->path());
+        return;
+    }
+    s.failures.somethingNotWritten();
+    s.message(f->errorText(), Buttons::Ok, Icon::Exclamation);
 }
 
 QString SaveUnprocessedData(Session& s) {

@@ -20,7 +20,17 @@ namespace fenmor {
 namespace {
 
 const QRegularExpression kJournalName(
-    QStringLiteral(R"(^(\d{8}-\d{6})(-\d+)?\.(open|kept|done)$)"));
+    QStringLiteral(R"(^(\d{8}-\d{6})(?:-(\d+))?(?:_(\d+))?\.(open|kept|done)$)"));
+const QString kStartFormat = QStringLiteral("yyyyMMdd-HHmmss");
+
+QString ErrorText(const QString& path, int error) {
+    return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool IsSymLink(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
 
 std::optional<JournalState> StateOf(const QString& suffix) {
     if (suffix == u"open") return JournalState::Open;
@@ -43,10 +53,21 @@ QString StateSuffix(JournalState state) {
     return {};
 }
 
-bool IsJournalName(const QString& fileName) { return kJournalName.match(fileName).hasMatch(); }
+bool IsJournalName(const QString& fileName) {
+    const QRegularExpressionMatch m = kJournalName.match(fileName);
+    return m.hasMatch() && QDateTime::fromString(m.captured(1), kStartFormat).isValid();
+}
 
-QString JournalStem(const QDateTime& start) {
-    return start.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+QString JournalStem(const QDateTime& start, qint64 sequence) {
+    return start.toString(kStartFormat) + u'_' +
+           QStringLiteral("%1").arg(sequence, 6, 10, QLatin1Char('0'));
+}
+
+qint64 NextJournalSequence(const QString& folder) {
+    const std::vector<JournalEntry> entries = ListJournal(folder);
+    qint64 last = 0;
+    for (const JournalEntry& e : entries) last = std::max(last, e.sequence);
+    return last + 1;
 }
 
 QString WithState(const QString& path, JournalState state) {
@@ -55,22 +76,30 @@ QString WithState(const QString& path, JournalState state) {
 }
 
 std::vector<JournalEntry> ListJournal(const QString& folder) {
-    std::vector<JournalEntry> entries;
+    struct Listed {
+        JournalEntry entry;
+        int sameSecond;  // the "-n" of an older copy's name
+    };
+    std::vector<Listed> listed;
+    if (folder.isEmpty() || IsSymLink(folder)) return {};
     const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
     for (const QFileInfo& f : files) {
         const QRegularExpressionMatch m = kJournalName.match(f.fileName());
         if (!m.hasMatch()) continue;
-        const QDateTime start =
-            QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
-        entries.push_back({f.absoluteFilePath(), start, f.size(), *StateOf(m.captured(3))});
+        const QDateTime start = QDateTime::fromString(m.captured(1), kStartFormat);
+        if (!start.isValid()) continue;
+        listed.push_back({{f.absoluteFilePath(), start, m.captured(3).toLongLong(), f.size(),
+                           *StateOf(m.captured(4))},
+                          m.captured(2).isEmpty() ? 1 : m.captured(2).toInt()});
     }
-    // By start time, then by the number of a second transfer in the same second.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const JournalEntry& a, const JournalEntry& b) {
-                         if (a.start != b.start) return a.start < b.start;
-                         return QFileInfo(a.path).completeBaseName().size() <
-                                QFileInfo(b.path).completeBaseName().size();
-                     });
+    // By the number written; files of older copies (no number) first, by start and "-n".
+    std::sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
+        if (a.entry.sequence != b.entry.sequence) return a.entry.sequence < b.entry.sequence;
+        if (a.entry.start != b.entry.start) return a.entry.start < b.entry.start;
+        return a.sameSecond < b.sameSecond;
+    });
+    std::vector<JournalEntry> entries;
+    for (Listed& l : listed) entries.push_back(std::move(l.entry));
     return entries;
 }
 
@@ -91,16 +120,43 @@ bool JournalInUse(const QString& path) {
     return locked;
 }
 
+JournalLock::JournalLock(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    fd_ = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd_ < 0) return;
+    struct stat locked {}, named {};
+    // Locked, and still under the name: another copy may have renamed it meanwhile.
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd_, &locked) != 0 ||
+        ::stat(name.constData(), &named) != 0 || locked.st_ino != named.st_ino ||
+        locked.st_dev != named.st_dev) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+JournalLock::~JournalLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
 void RemoveOldDoneJournals(const QString& folder, int keep) {
     std::vector<JournalEntry> done;
-    for (JournalEntry& e : ListJournal(folder))
-        if (e.state == JournalState::Done) done.push_back(std::move(e));
+    for (JournalEntry& e : ListJournal(folder)) {
+        if (e.state != JournalState::Done) continue;
+        if (e.size == 0)
+            QFile::remove(e.path);
+        else
+            done.push_back(std::move(e));
+    }
     const qsizetype excess = static_cast<qsizetype>(done.size()) - std::max(keep, 0);
     for (qsizetype i = 0; i < excess; ++i) QFile::remove(done[static_cast<size_t>(i)].path);
 }
 
 QString MakePrivateFolder(const QString& folder) {
-    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
+        return QStringLiteral("受信ジャーナルのフォルダーがありません（%1）")
+            .arg(folder.isEmpty() ? QStringLiteral("ホームフォルダーが分かりません") : folder);
+    const QString clean = QDir::cleanPath(folder);
+    if (IsSymLink(clean)) return ErrorText(clean, ELOOP);
     // Each missing folder is made 0700, so that no moment exists in which another user may
     // look in; parents that exist keep their permissions.
     QStringList missing;
@@ -108,12 +164,14 @@ QString MakePrivateFolder(const QString& folder) {
         missing.prepend(f);
     for (const QString& f : missing)
         if (::mkdir(QFile::encodeName(f).constData(), 0700) != 0 && errno != EEXIST)
-            return f + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-    if (!QFileInfo(clean).isDir())
-        return clean + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(ENOTDIR));
-    if (::chmod(QFile::encodeName(clean).constData(), 0700) != 0)
-        return clean + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-    return {};
+            return ErrorText(f, errno);
+    // The mode is set through a descriptor of the folder itself, never through a link.
+    const int fd = ::open(QFile::encodeName(clean).constData(),
+                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return ErrorText(clean, errno);
+    const int error = ::fchmod(fd, 0700) == 0 ? 0 : errno;
+    ::close(fd);
+    return error == 0 ? QString() : ErrorText(clean, error);
 }
 
 }  // namespace fenmor

@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "core/services.h"
 #include "journal/journal_files.h"
@@ -46,21 +47,52 @@ void SyncFolder(const QString& folder) {
     ::close(fd);
 }
 
-bool StemTaken(const QString& stem) {
-    for (JournalState s : {JournalState::Open, JournalState::Kept, JournalState::Done})
-        if (QFileInfo::exists(stem + StateSuffix(s))) return true;
-    return false;
+// Makes a converted file durable: its data, then its name in its folder.
+void SyncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+    SyncFolder(QFileInfo(path).absolutePath());
+}
+
+std::optional<bool> BooleanWord(const QString& word) {
+    const QString w = word.trimmed().toLower();
+    for (const char* yes : {"true", "yes", "on", "1"})
+        if (w == QLatin1String(yes)) return true;
+    for (const char* no : {"false", "no", "off", "0"})
+        if (w == QLatin1String(no)) return false;
+    return std::nullopt;
 }
 
 }  // namespace
 
-JournalSettings ReadJournalSettings(const QString& iniPath) {
-    const QSettings ini(iniPath, QSettings::IniFormat);
+JournalSettings ReadJournalSettings(const QString& iniPath, QString* problem) {
     JournalSettings s;
-    s.enabled = ini.value(kJournalEnabledKey, true).toBool();
-    bool ok = false;
-    const int keep = ini.value(kJournalKeepKey, kJournalKeepDefault).toInt(&ok);
-    s.keep = ok && keep >= 0 ? keep : kJournalKeepDefault;
+    if (iniPath.isEmpty()) return s;
+    const QSettings ini(iniPath, QSettings::IniFormat);
+    QStringList unknown;
+    if (ini.contains(kJournalEnabledKey)) {
+        const QString text = ini.value(kJournalEnabledKey).toString();
+        if (const std::optional<bool> on = BooleanWord(text))
+            s.enabled = *on;
+        else
+            unknown << QStringLiteral("enabled=%1（true か false を書いてください。受信ジャーナルは使います）").arg(text);
+    }
+    if (ini.contains(kJournalKeepKey)) {
+        const QString text = ini.value(kJournalKeepKey).toString();
+        bool ok = false;
+        const int keep = text.trimmed().toInt(&ok);
+        if (ok && keep >= 0)
+            s.keep = keep;
+        else
+            unknown << QStringLiteral("keep=%1（0 以上の数を書いてください。%2 件を残します）")
+                           .arg(text)
+                           .arg(kJournalKeepDefault);
+    }
+    if (problem && !unknown.isEmpty())
+        *problem = iniPath + QStringLiteral(" の [journal] に使えない値があります：") + kCrLf +
+                   unknown.join(kCrLf);
     return s;
 }
 
@@ -79,6 +111,11 @@ void ReceiveJournal::received(const QByteArray& block) {
         return;
     }
     if (!sinceSync_.isValid() || sinceSync_.elapsed() >= 1000) {
+        if (fileRemoved()) {
+            closeFile();
+            fail(path_ + QStringLiteral(": 受信中に消されました（フォルダーごと消された？）"));
+            return;
+        }
         // The first sync of a new file also syncs the folder that names it.
         const QString folder = sinceSync_.isValid() ? QString() : folder_;
         sinceSync_.start();
@@ -90,25 +127,42 @@ void ReceiveJournal::received(const QByteArray& block) {
     }
 }
 
-void ReceiveJournal::processed() {
+QString ReceiveJournal::transferEnded() {
+    if (fd_ >= 0 && fileRemoved()) {
+        closeFile();
+        fail(path_ + QStringLiteral(": 受信中に消されました（フォルダーごと消された？）"));
+    }
     closeFile();
     failed_ = false;
-    if (path_.isEmpty()) return;
-    const QString path = path_;
-    path_.clear();
+    QString path;
+    path.swap(path_);
+    return path;
+}
+
+void ReceiveJournal::converted(const QString& path, const QStringList& writtenFiles) {
+    if (path.isEmpty() || path == path_) return;  // none, or still being received
     const QString folder = folder_;
     const int keep = settings_.keep;
-    worker_.post([path, folder, keep] {
+    worker_.post([path, writtenFiles, folder, keep] {
+        // Only once the converted files are on the disk may their transfer's one copy go.
+        for (const QString& f : writtenFiles) SyncFile(f);
         if (MarkJournal(path, JournalState::Done).isEmpty()) return;
         SyncFolder(folder);
         RemoveOldDoneJournals(folder, keep);
     });
 }
 
-void ReceiveJournal::markDone(const QString& path) {
-    if (path == path_) return;  // still being received
-    (void)MarkJournal(path, JournalState::Done);
-    RemoveOldDoneJournals(folder_, settings_.keep);
+void ReceiveJournal::keepUnconverted(const QString& path) {
+    if (path.isEmpty() || path == path_) return;
+    const QString folder = folder_;
+    worker_.post([path, folder] {
+        if (!MarkJournal(path, JournalState::Kept).isEmpty()) SyncFolder(folder);
+    });
+}
+
+bool ReceiveJournal::fileRemoved() const {
+    struct stat st {};
+    return ::fstat(fd_, &st) == 0 && st.st_nlink == 0;
 }
 
 bool ReceiveJournal::openFile() {
@@ -116,11 +170,15 @@ bool ReceiveJournal::openFile() {
         fail(error);
         return false;
     }
-    const QString stem = folder_ + u'/' + JournalStem(now());
-    for (int i = 1;; ++i) {
-        const QString candidate = i == 1 ? stem : stem + u'-' + QString::number(i);
-        if (StemTaken(candidate)) continue;
-        const QString path = candidate + StateSuffix(JournalState::Open);
+    // Numbered in the order written, so that rotation keeps the newest whatever the clock says.
+    if (sequence_ == 0) sequence_ = NextJournalSequence(folder_) - 1;
+    const QDateTime start = now();
+    for (;;) {
+        const QString stem = folder_ + u'/' + JournalStem(start, ++sequence_);
+        const QString path = stem + StateSuffix(JournalState::Open);
+        if (QFileInfo::exists(stem + StateSuffix(JournalState::Kept)) ||
+            QFileInfo::exists(stem + StateSuffix(JournalState::Done)))
+            continue;
         fd_ = ::open(QFile::encodeName(path).constData(),
                      O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
         if (fd_ >= 0) {

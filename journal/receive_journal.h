@@ -22,7 +22,10 @@ struct JournalSettings {
     bool enabled = true;
     int keep = kJournalKeepDefault;
 };
-[[nodiscard]] JournalSettings ReadJournalSettings(const QString& iniPath);
+// Reads the settings; a value that means nothing (keep=-1, enabled=maybe) leaves the default
+// and is said in *problem.
+[[nodiscard]] JournalSettings ReadJournalSettings(const QString& iniPath,
+                                                  QString* problem = nullptr);
 
 class ReceiveJournal final : public TransferJournal {
   public:
@@ -30,7 +33,11 @@ class ReceiveJournal final : public TransferJournal {
     ~ReceiveJournal() override;  // an unprocessed transfer's file stays, synced, for recovery
 
     void received(const QByteArray& block) override;
-    void processed() override;
+    QString transferEnded() override;
+    void converted(const QString& path, const QStringList& writtenFiles) override;
+    void keepUnconverted(const QString& path) override;
+    // The transfer just received was converted without a file of its own.
+    void processed() { converted(transferEnded(), {}); }
 
     // Called on the window's thread, once per transfer, when the journal cannot be written.
     std::function<void(const QString&)> onFailure;
@@ -40,8 +47,6 @@ class ReceiveJournal final : public TransferJournal {
     [[nodiscard]] const JournalSettings& settings() const { return settings_; }
     // The journal file of the transfer being received, or empty.
     [[nodiscard]] const QString& currentPath() const { return path_; }
-    // Marks a re-converted journal done and removes the done ones beyond the number kept.
-    void markDone(const QString& path);
     // Returns once every sync, rename and removal asked for so far has been done.
     void waitForDisk() { worker_.drain(); }
 
@@ -49,12 +54,14 @@ class ReceiveJournal final : public TransferJournal {
     bool openFile();
     void fail(const QString& detail);
     void closeFile();
+    bool fileRemoved() const;
 
     QString folder_;
     JournalSettings settings_;
     int fd_ = -1;
     QString path_;
-    bool failed_ = false;  // this transfer's journal failed: said once, not tried again
+    bool failed_ = false;   // this transfer's journal failed: said once, not tried again
+    qint64 sequence_ = 0;   // the last number given; read from the folder at the first file
     QElapsedTimer sinceSync_;
     SyncWorker worker_;
 };

@@ -1,7 +1,10 @@
-// What the receive port tells the journal: every received block, and the end of its transfer.
+// What the receive port tells the journal: every received block, the end of its transfer,
+// and what became of it once it was processed.
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+#include <QStringList>
 
 namespace fenmor {
 
@@ -10,8 +13,14 @@ class TransferJournal {
     virtual ~TransferJournal() = default;
     // The bytes of one receive event, in the order they arrived.
     virtual void received(const QByteArray& block) = 0;
-    // The transfer has been processed (its files written): its journal is done.
-    virtual void processed() = 0;
+    // The transfer's last block has arrived: its file is closed (the next block starts a new
+    // one). Returns the file, or empty when it has none.
+    virtual QString transferEnded() = 0;
+    // The transfer in the file was processed and every one of its files written: those are
+    // made durable first, then the journal is marked done (and may be rotated away).
+    virtual void converted(const QString& path, const QStringList& writtenFiles) = 0;
+    // The transfer could not be converted as it should: its journal is kept unconverted.
+    virtual void keepUnconverted(const QString& path) = 0;
 };
 
 }  // namespace fenmor

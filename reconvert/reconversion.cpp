@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include "core/received_buffer.h"
@@ -83,10 +84,12 @@ bool Reconversion::eventFilter(QObject* watched, QEvent* event) {
 
 void Reconversion::offerRecovery() {
     if (!journal_) return;
+    c_.holdLive(true);
+    const auto release = qScopeGuard([this] { c_.holdLive(false); });
     for (const JournalEntry& e : ListJournal(journal_->folder())) {
-        if (e.state != JournalState::Open || e.path == journal_->currentPath() ||
-            JournalInUse(e.path))
-            continue;
+        if (e.state != JournalState::Open || e.path == journal_->currentPath()) continue;
+        const JournalLock lock(e.path);
+        if (!lock.held()) continue;  // being received, or offered by another copy
         if (e.size == 0) {  // begun, but nothing was written into it
             QFile::remove(e.path);
             continue;
@@ -100,6 +103,7 @@ void Reconversion::offerRecovery() {
         const bool yes = c_.s.message(text, Buttons::YesNo, Icon::Question,
                                       QStringLiteral("受信データの回復")) == kYes;
         if (!yes || !convertFile(e.path)) (void)MarkJournal(e.path, JournalState::Kept);
+        journal_->waitForDisk();  // renamed done before another copy may lock it
     }
 }
 
@@ -111,6 +115,13 @@ int Reconversion::convertFiles(const QStringList& paths) {
 }
 
 bool Reconversion::convertFile(const QString& path) {
+    c_.holdLive(true);
+    const bool converted = convertHeld(path);
+    c_.holdLive(false);
+    return converted;
+}
+
+bool Reconversion::convertHeld(const QString& path) {
     Session& s = c_.s;
     if (c_.receiving()) {
         s.message(QStringLiteral("受信中は変換できません。受信が終わってから変換してください。") +
@@ -140,10 +151,20 @@ bool Reconversion::convertFile(const QString& path) {
         StartReceiving(s);  // what did not fit stays in the saved file, not in the buffer
         return false;
     }
+    const RunFailures& run = s.failures;
+    if (run.nothingReadable()) {
+        s.message(path + kCrLf + NothingReadableText(run.bytes(), QString(), path), Buttons::Ok,
+                  Icon::Exclamation, QStringLiteral("受信データ"));
+        return false;
+    }
+    if (!run.allWritten()) return false;  // said as it failed; the saved file stays unconverted
     const QFileInfo info(path);
     if (journal_ && IsJournalName(info.fileName()) &&
         info.absolutePath() == QFileInfo(journal_->folder()).absoluteFilePath())
-        journal_->markDone(info.absoluteFilePath());
+    {
+        journal_->converted(info.absoluteFilePath(), run.writtenFiles());
+        journal_->waitForDisk();  // the list shows it done once this returns
+    }
     return true;
 }
 

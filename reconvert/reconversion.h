@@ -23,6 +23,8 @@ struct ReconvertContext {
     Session& s;
     std::function<bool()> receiving;  // a transfer is being received or waits for its run
     std::function<void()> showDataPage;
+    // True: the buffer is the conversion's until false; what the port receives meanwhile waits.
+    std::function<void(bool)> holdLive = [](bool) {};
 };
 
 // Chooses saved transfers to convert; the platform's dialog, or an answer in tests.
@@ -40,10 +42,11 @@ class Reconversion final : public QObject {
     ~Reconversion() override;
 
     // Asks about every journal never marked done, oldest first: Yes converts it now, No keeps
-    // it (listed, not asked again).
+    // it (listed, not asked again). Each is locked while it is asked about and converted, so
+    // that a second copy started at the same time does not offer it too.
     void offerRecovery();
-    // Converts each file as one transfer with the options in force. Journals converted are
-    // marked done. Returns the number converted.
+    // Converts each file as one transfer with the options in force. Journals converted with
+    // every file written are marked done. Returns the number converted.
     int convertFiles(const QStringList& paths);
     bool convertFile(const QString& path);
     // The list of kept transfers (modal).
@@ -59,6 +62,8 @@ class Reconversion final : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool convertHeld(const QString& path);
+
     ReconvertContext c_;
     ReceiveJournal* journal_;
     QPushButton* button_;

@@ -12,6 +12,11 @@ namespace fenmor {
 
 // Bytes per receive event when a saved transfer is fed to the buffer.
 inline constexpr qsizetype kFeedBlock = 512;
+// The most a transfer fed this way can hold: every entry the buffer may fill, each closed by
+// the block that passed its threshold. A saved file holds at most this, and a ".rcv" file a
+// line end per entry more; anything larger cannot be one transfer and is not read.
+inline constexpr qint64 kLargestTransfer = qint64{kEntryLimit} * (kEntryThreshold + kFeedBlock);
+inline constexpr qint64 kLargestRcvFile = kLargestTransfer + 2 * qint64{kEntryCount};
 
 struct SavedTransfer {
     QString path;
@@ -21,7 +26,8 @@ struct SavedTransfer {
 };
 
 // A name ending in ".rcv" (any case) is read as a raw-data file, every other as the bytes
-// received (a journal or a capture).
+// received (a journal or a capture). Only regular files are read (never a FIFO or a device),
+// and none larger than the limits above.
 [[nodiscard]] SavedTransfer ReadSavedTransfer(const QString& path);
 
 // One transfer through the processing run: the buffer emptied, the bytes appended in receive

@@ -2,7 +2,10 @@
 
 #include <QTimer>
 
+#include <utility>
+
 #include "core/received_buffer.h"
+#include "journal/journal_files.h"
 
 namespace fenmor {
 
@@ -34,6 +37,8 @@ QString ErrorTextOf(int code) {
 }
 
 namespace {
+
+constexpr qsizetype kHeldBlock = 512;  // held bytes join the buffer as receive events this size
 
 // What the window shows of a closed port: the button and bar, the label, the normal pointer.
 void ShowClosed(SerialLink& l) {
@@ -76,6 +81,11 @@ void OnCommEvent(SerialLink& l) {
     if (code == 2) {
         const QByteArray bytes = l.port.input();
         if (l.journal) l.journal->received(bytes);
+        if (l.holds > 0) {
+            l.held += bytes;
+            s.laB.setText(QStringLiteral("受信中！"), true);
+            return;
+        }
         if (!AppendReceivedData(s, bytes)) return;  // the program ends
         ShowReceiving(l);
     } else if (code != 1) {
@@ -107,18 +117,46 @@ void ShowReceiving(SerialLink& l) {
     l.Timer1.start();  // restarts the full period when running
 }
 
+void HoldReceived(SerialLink& l) { ++l.holds; }
+
+void ReleaseHeld(SerialLink& l) {
+    if (l.holds == 0 || --l.holds > 0 || l.held.isEmpty()) return;
+    const QByteArray held = std::exchange(l.held, QByteArray());
+    for (qsizetype at = 0; at < held.size(); at += kHeldBlock)
+        if (!AppendReceivedData(l.s, held.mid(at, kHeldBlock))) return;  // the program ends
+    ShowReceiving(l);  // its second of silence starts now
+}
+
 void EndOfTransferTick(SerialLink& l) {
     // Bytes read from the line whose receive event is still queued: the line was not silent.
     // Their event restarts the timer.
-    if (l.port.bytesWaiting() > 0) return;
+    if (l.port.bytesWaiting() > 0 || l.holds > 0) return;
     Session& s = l.s;
     s.laB.setText(QStringLiteral("終了確認"), false);
     l.Timer1.stop();
+    // What arrives from here on is the next transfer: a journal file of its own, and held.
+    const QString journalPath = l.journal ? l.journal->transferEnded() : QString();
+    HoldReceived(l);
     FinishTransfer(s);
-    if (l.journal) l.journal->processed();
-    l.view.setBusy(false);
+    const RunFailures run = s.failures;
+    if (run.nothingReadable()) {
+        s.message(NothingReadableText(run.bytes(), l.port.settings().section(u',', 0, 0),
+                                      journalPath.isEmpty()
+                                          ? QString()
+                                          : WithState(journalPath, JournalState::Kept)),
+                  Buttons::Ok, Icon::Exclamation, QStringLiteral("受信データ"));
+        if (l.journal) l.journal->keepUnconverted(journalPath);
+    } else if (run.allWritten()) {
+        if (l.journal) l.journal->converted(journalPath, run.writtenFiles());
+    }
+    ReleaseHeld(l);
+    l.view.setBusy(l.Timer1.isActive());
     if (!l.port.portOpen()) return;
     s.zMS = QStringLiteral("通信が終わったもようです。") + kCrLf + QStringLiteral("（ファイルを確認してください）");
+    if (!run.allWritten())
+        s.zMS += kCrLf + QStringLiteral("書き込めなかったファイルがあります。受信したデータは変換せずに残しました") +
+                 (journalPath.isEmpty() ? QStringLiteral("（受信ジャーナルはありません）。")
+                                        : QStringLiteral("：") + journalPath);
     if (s.opt.ticked(Option::ckSF0)) s.zMS += kCrLf + s.zFME;
     if (s.opt.ticked(Option::ckSF1)) s.zMS += kCrLf + s.zBME;
     s.zMS += kCrLf + QStringLiteral("受信ポートを閉じますか？");

@@ -29,7 +29,16 @@ struct SerialLink {
     QTimer& Timer2;  // status
     ReceiveView& view;
     TransferJournal* journal = nullptr;  // keeps every received block on disk
+    // While a processing run or a re-conversion uses the buffer (its message boxes let the
+    // port's events in), received bytes wait here, already in the journal, and join the
+    // buffer once it is free: a transfer never mixes with another.
+    int holds = 0;
+    QByteArray held{};
 };
+
+// Takes and gives back the buffer; the last give-back starts on what waited.
+void HoldReceived(SerialLink& l);
+void ReleaseHeld(SerialLink& l);
 
 void TogglePort(SerialLink& l);
 void OnCommEvent(SerialLink& l);

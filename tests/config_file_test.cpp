@@ -65,7 +65,7 @@ TEST_F(ConfigFileTest, FirstStartCreatesTheFile) {
     EXPECT_EQ(l[1], QString());
     EXPECT_EQ(l[2], QStringLiteral("1000,6480,2000,7680"));
     EXPECT_EQ(l[4], QStringLiteral("0"));
-    EXPECT_EQ(l[5], QStringLiteral("-1,-1"));
+    EXPECT_EQ(l[5], QStringLiteral("3,13"));  // complete at once: a kill cannot leave no port
     EXPECT_EQ(l[6], '"' + dir.path() + "/\"");
     EXPECT_EQ(l[15], QStringLiteral("\"2\",\"=\",\"60\",\"1\""));
     EXPECT_EQ(l[21], QStringLiteral(" 0 "));

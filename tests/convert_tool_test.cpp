@@ -183,10 +183,21 @@ TEST_F(ConvertTool, FileSizeLimitIsAReportedWriteFailure) {
     QStringList lines = kAddressBook;
     for (int i = 0; i < 40; ++i) lines += kAddressBook.mid(2);
     const ToolRun r = convert(Lines(lines), {}, QStringLiteral("ulimit -f 4"));  // 4 KiB
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();  // a file not written whole is a failure
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("[Fenmor] ファイルが大きすぎて書き込めません。")))
         << r.err.toStdString();
     EXPECT_EQ(output("PA20240305-140709.CSV").size(), 4096);
+}
+
+TEST_F(ConvertTool, ATransferWithoutARecordIsAFailureThatSaysWhy) {
+    QByteArray misframed;  // what a wrong speed makes of a transfer: no quote, no line
+    for (int i = 0; i < 4096; ++i) misframed += static_cast<char>(0x80 | (i * 37 % 128));
+    const ToolRun r = convert(misframed);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("4096 バイトを受信しましたが、レコードになったものはひとつもありません。")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("通信速度（今は 115200）"))) << r.err.toStdString();
+    EXPECT_TRUE(outputNames().isEmpty());
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST_F(JournalTest, KeepsEveryBlockInOrderForTheUserAloneAndMarksTheTransferDone
     j.received("\"M\",\"\"\r");
     j.received(QByteArray("\n\x82\xa0\0", 4));
     const QString open = j.currentPath();
-    EXPECT_EQ(open, folder() + "/20240305-140709.open");
+    EXPECT_EQ(open, folder() + "/20240305-140709_000001.open");
     EXPECT_EQ(ReadFile(open),
               QByteArray("\"M\",\"\"\r\n\x82\xa0\0", 11));  // written before it returns
     EXPECT_TRUE(JournalInUse(open));  // not offered to another program's start-up
@@ -50,7 +50,7 @@ TEST_F(JournalTest, KeepsEveryBlockInOrderForTheUserAloneAndMarksTheTransferDone
     j.waitForDisk();
     ::umask(umask);
     EXPECT_FALSE(QFile::exists(open));
-    const QString done = folder() + "/20240305-140709.done";
+    const QString done = folder() + "/20240305-140709_000001.done";
     EXPECT_EQ(ReadFile(done).size(), 11);
     EXPECT_FALSE(JournalInUse(done));
     EXPECT_EQ(ModeOf(folder()), 0700u);
@@ -64,13 +64,15 @@ TEST_F(JournalTest, RotationKeepsExactlyTheLastDoneTransfers) {
         QDir(folder()).removeRecursively();
         ReceiveJournal j(folder(), {true, keep});
         transfer(j, 1, {"kept"}, false);  // never processed: not the rotation's to remove
+        (void)j.transferEnded();
         ASSERT_EQ(MarkJournal(entries().at(0).path, JournalState::Kept).isEmpty(), false);
         for (int minute = 2; minute <= 6; ++minute) transfer(j, minute, {"x"});
         QStringList names;
         for (const JournalEntry& e : entries()) names << QFileInfo(e.path).fileName();
-        QStringList expected = {"20240305-140109.kept"};
+        QStringList expected = {"20240305-140109_000001.kept"};
         for (int minute = 7 - keep; minute <= 6; ++minute)
-            expected << QStringLiteral("20240305-140%1").arg(minute) + QStringLiteral("09.done");
+            expected << "20240305-140" + QString::number(minute) + "09_00000" +
+                            QString::number(minute) + ".done";
         EXPECT_EQ(names, expected);
     }
 }
@@ -81,7 +83,7 @@ TEST_F(JournalTest, TwoTransfersInOneSecondKeepTheirOwnFiles) {
     transfer(j, 7, {"b"});
     ASSERT_EQ(entries().size(), 2u);
     EXPECT_EQ(ReadFile(entries()[0].path), "a");
-    EXPECT_EQ(QFileInfo(entries()[1].path).fileName(), "20240305-140709-2.done");
+    EXPECT_EQ(QFileInfo(entries()[1].path).fileName(), "20240305-140709_000002.done");
     EXPECT_EQ(ReadFile(entries()[1].path), "b");
 }
 
@@ -104,19 +106,109 @@ TEST_F(JournalTest, SwitchedOffItWritesNothing) {
     EXPECT_FALSE(QFileInfo::exists(folder()));
 }
 
-TEST_F(JournalTest, SettingsComeFromTheSecondSettingsFile) {
-    const QString ini = dir.path() + "/Fenmor.ini";
-    EXPECT_EQ(ReadJournalSettings(ini).keep, 20);
-    EXPECT_TRUE(ReadJournalSettings(ini).enabled);
-    {
-        QSettings s(ini, QSettings::IniFormat);
-        s.setValue(kJournalKeepKey, 0);
-        s.setValue(kJournalEnabledKey, false);
+TEST_F(JournalTest, RotationKeepsTheNewestInTheOrderWrittenWhateverTheClockSaid) {
+    struct Row {
+        const char* name;
+        std::vector<QTime> starts;  // of the transfers, in the order they were received
+    };
+    const std::vector<Row> rows = {
+        {"twelve in one second", std::vector<QTime>(12, QTime(14, 7, 9))},
+        {"clock back an hour", {QTime(14, 0, 0), QTime(14, 1, 0), QTime(13, 1, 30), QTime(13, 2, 0)}},
+        {"end of summer time", {QTime(2, 59, 0), QTime(2, 59, 30), QTime(2, 0, 10)}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QDir(folder()).removeRecursively();
+        ReceiveJournal j(folder(), {true, 2});
+        for (size_t i = 0; i < row.starts.size(); ++i) {
+            const QDateTime start(QDate(2024, 10, 27), row.starts[i]);
+            j.now = [start] { return start; };
+            j.received("transfer " + QByteArray::number(static_cast<int>(i)));
+            j.processed();
+        }
+        j.waitForDisk();
+        QList<QByteArray> kept;
+        for (const JournalEntry& e : entries()) kept << ReadFile(e.path);
+        const int n = static_cast<int>(row.starts.size());
+        EXPECT_EQ(kept, (QList<QByteArray>{"transfer " + QByteArray::number(n - 2),
+                                           "transfer " + QByteArray::number(n - 1)}));
     }
-    EXPECT_EQ(ReadJournalSettings(ini).keep, 0);
-    EXPECT_FALSE(ReadJournalSettings(ini).enabled);
-    QSettings(ini, QSettings::IniFormat).setValue(kJournalKeepKey, "many");
-    EXPECT_EQ(ReadJournalSettings(ini).keep, 20);
+}
+
+TEST_F(JournalTest, OnlyTransfersCountAsTheJournalsFiles) {
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    const auto plant = [this](const QString& name, const QByteArray& content) {
+        QFile f(folder() + u'/' + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    };
+    plant("20241399-250000.open", "no such day");  // not offered with an empty start
+    plant("20240101-000000_000007.done", {});      // a full disk's leftover: not one of `keep`
+    ReceiveJournal j(folder(), {true, 1});
+    transfer(j, 1, {"kept"});
+    ASSERT_EQ(entries().size(), 1u);
+    EXPECT_EQ(QFileInfo(entries()[0].path).fileName(), "20240305-140109_000008.done");
+    EXPECT_EQ(ReadFile(entries()[0].path), "kept");
+    EXPECT_TRUE(QFile::exists(folder() + "/20241399-250000.open"));
+}
+
+TEST_F(JournalTest, AFolderThatIsALinkOrIsRemovedMidTransferIsSaid) {
+    const QString target = dir.path() + "/elsewhere";
+    ASSERT_TRUE(QDir().mkpath(target));
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0755), 0);
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/state/fenmor"));
+    ASSERT_TRUE(QFile::link(target, folder()));
+    QStringList said;
+    {
+        ReceiveJournal j(folder(), {});
+        j.onFailure = [&said](const QString& text) { said << text; };
+        transfer(j, 1, {"a"});
+    }
+    EXPECT_EQ(said.size(), 1);
+    EXPECT_EQ(ModeOf(target), 0755u);  // the link's target is not ours to change
+    EXPECT_TRUE(QDir(target).isEmpty());
+
+    ASSERT_TRUE(QFile::remove(folder()));
+    ReceiveJournal j(folder(), {});
+    j.onFailure = [&said](const QString& text) { said << text; };
+    j.received("a");
+    ASSERT_TRUE(QDir(folder()).removeRecursively());
+    (void)j.transferEnded();
+    ASSERT_EQ(said.size(), 2);
+    EXPECT_TRUE(said[1].contains(QStringLiteral("消されました"))) << said[1].toStdString();
+}
+
+TEST_F(JournalTest, SettingsTakeTheUsualWordsAndSayWhatTheyCannotUse) {
+    struct Row {
+        QByteArray ini;
+        bool enabled;
+        int keep;
+        bool said;
+    };
+    const std::vector<Row> rows = {
+        {"", true, 20, false},
+        {"[journal]\nenabled=false\nkeep=0\n", false, 0, false},
+        {"[journal]\nenabled=no\n", false, 20, false},
+        {"[journal]\nenabled=Off\nkeep=5\n", false, 5, false},
+        {"[journal]\nenabled=yes\n", true, 20, false},
+        {"[journal]\nenabled=maybe\n", true, 20, true},
+        {"[journal]\nkeep=-1\n", true, 20, true},
+        {"[journal]\nkeep=abc\n", true, 20, true},
+        {"[journal]\nkeep=\n", true, 20, true},
+    };
+    const QString ini = dir.path() + "/Fenmor.ini";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.ini.toStdString());
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(row.ini);
+        f.close();
+        QString problem;
+        const JournalSettings s = ReadJournalSettings(ini, &problem);
+        EXPECT_EQ(s.enabled, row.enabled);
+        EXPECT_EQ(s.keep, row.keep);
+        EXPECT_EQ(!problem.isEmpty(), row.said) << problem.toStdString();
+    }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <map>
 
@@ -153,6 +155,45 @@ TEST(RcvReader, NamesAndFilesThatAreNotTransfers) {
     EXPECT_FALSE(ReadSavedTransfer(dump).error.isEmpty());
     EXPECT_FALSE(ReadSavedTransfer(dir.path()).error.isEmpty());
     EXPECT_FALSE(ReadSavedTransfer(dir.path() + "/missing.rcv").error.isEmpty());
+}
+
+TEST(SavedTransfer, ReadsOnlyRegularFilesNoLargerThanOneTransfer) {
+    QTemporaryDir dir;
+    const auto sized = [&dir](const QString& name, qint64 size) {
+        QFile f(dir.path() + u'/' + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(size));  // sparse: costs no disk
+        return f.fileName();
+    };
+    const auto linked = [&dir](const QString& name, const QString& target) {
+        EXPECT_TRUE(QFile::link(target, dir.path() + u'/' + name));
+        return dir.path() + u'/' + name;
+    };
+    const QString fifo = dir.path() + "/pipe.rcv";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    struct Row {
+        QString path;
+        qsizetype bytes;  // read, or -1: refused with a reason
+        const char* reason;
+    };
+    const std::vector<Row> rows = {
+        {sized("largest.cap", kLargestTransfer), kLargestTransfer, ""},
+        {sized("one-more.cap", kLargestTransfer + 1), -1, "大きすぎます"},
+        {sized("sparse.cap", qint64{4} << 30), -1, "大きすぎます"},
+        {sized("largest.rcv", kLargestRcvFile + 1), -1, "大きすぎます"},
+        {linked("zero.cap", "/dev/zero"), -1, "普通のファイルではありません"},
+        {linked("zero.rcv", "/dev/zero"), -1, "普通のファイルではありません"},
+        {fifo, -1, "普通のファイルではありません"},  // never waits for a writer
+        {dir.path(), -1, "フォルダーです"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path.toStdString());
+        const SavedTransfer t = ReadSavedTransfer(row.path);
+        EXPECT_EQ(t.bytes.size(), std::max<qsizetype>(row.bytes, 0));
+        if (row.bytes < 0)
+            EXPECT_TRUE(t.error.contains(QString::fromUtf8(row.reason))) << t.error.toStdString();
+        else
+            EXPECT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    }
 }
 
 }  // namespace

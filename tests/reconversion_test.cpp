@@ -14,10 +14,14 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <sys/stat.h>
+
+#include <QPushButton>
 #include <csignal>
 #include <map>
 
 #include "app/main_window.h"
+#include "core/sjis.h"
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
 #include "reconvert/kept_transfers_dialog.h"
@@ -187,6 +191,151 @@ TEST_F(Recovery, AJournalThatCannotBeWrittenIsSaidOnceAndTheTransferIsStillSaved
         });
     EXPECT_EQ(said, 1);
     EXPECT_EQ(Converted(dir.path()).size(), 1u);
+}
+
+// The action lines ("項目<n>") of each converted CSV, in the order of the files' names.
+std::vector<int> ActionLinesPerFile(const QString& folder) {
+    std::vector<int> counts;
+    for (const QString& name : QDir(folder).entryList({"*.CSV"}, QDir::Files, QDir::Name))
+        counts.push_back(static_cast<int>(
+            sjis::Decode(ReadFile(folder + u'/' + name)).count(QStringLiteral("項目"))));
+    return counts;
+}
+
+void WriteJournalSettings(const QString& programFolder, const QByteArray& ini) {
+    QFile f(programFolder + "/Fenmor.ini");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(ini);
+}
+
+// A clock that moves on a minute at each reading, so that no two files share a name.
+std::function<QDateTime()> TickingClock() {
+    return [n = 0]() mutable { return QDateTime(QDate(2024, 3, 5), QTime(9, 0)).addSecs(60 * n++); };
+}
+
+TEST_F(Recovery, ATransferWhoseFileFailsKeepsItsJournalEvenAtKeepZeroAndIsOfferedAgain) {
+    WriteJournalSettings(dir.path(), "[journal]\nkeep=0\n");
+    const QString out = dir.path() + "/out";
+    ASSERT_TRUE(QDir().mkpath(out));
+    WriteConfig(dir.path() + "/Fenmor.CFG", StoredConfig(out));
+    auto window = start(journal());
+    ASSERT_TRUE(QDir(out).removeRecursively());  // the output folder goes after start-up
+    window->controls().btSTA->click();
+    ASSERT_TRUE(window->port().portOpen());
+    far.send(ActionList(0, 30));
+    ASSERT_TRUE(WaitFor([&] { return shown(QStringLiteral("通信終了？")) == 1; }, 5000));
+    EXPECT_TRUE(messages.shown.back().text.contains(QStringLiteral("書き込めなかったファイルがあります")));
+    window->reconversion()->journal()->waitForDisk();
+    ASSERT_EQ(journalNames().size(), 1);
+    EXPECT_TRUE(journalNames()[0].endsWith(".open"));  // not done, and so not rotated away
+    window.reset();
+
+    ASSERT_TRUE(QDir().mkpath(out));
+    messages.answers = {kYes};
+    window = start(journal());
+    ASSERT_TRUE(WaitFor([&] { return !ActionLinesPerFile(out).empty(); }, 5000));
+    EXPECT_EQ(ActionLinesPerFile(out), std::vector<int>{30});
+    window->reconversion()->journal()->waitForDisk();
+    EXPECT_TRUE(journalNames().isEmpty());  // converted whole: now keep=0 removes it
+}
+
+TEST_F(Recovery, ALiveTransferDuringARecoveryBoxIsConvertedOnceOnItsOwn) {
+    // The recovered transfer's unsupported kind shows a box; the PDA sends meanwhile.
+    const QByteArray unsupported = Sjis(QStringLiteral("\"M\",\"\",\"\",\"\",\"\",\"\",\"XMEMO\"\r\n"));
+    for (const bool endsAfterTheBox : {false, true}) {
+        SCOPED_TRACE(endsAfterTheBox);
+        QDir(journal()).removeRecursively();
+        for (const QString& csv : QDir(dir.path()).entryList({"*.CSV"}, QDir::Files)) QFile::remove(dir.path() + u'/' + csv);
+        messages.shown.clear();
+        ASSERT_TRUE(QDir().mkpath(journal()));
+        QFile crashed(journal() + "/20240305-140709_000001.open");
+        ASSERT_TRUE(crashed.open(QIODevice::WriteOnly));
+        crashed.write(ActionList(0, 30) + unsupported);
+        crashed.close();
+
+        const QByteArray live = ActionList(0, 40);
+        messages.answers = {kYes};
+        messages.onShow = [&](const ShownMessage& m) {
+            if (!m.text.contains(QStringLiteral("XMEMO"))) return;
+            far.send(live.left(live.size() / 2));
+            Pause(300);  // the box's own event loop receives it
+            if (!endsAfterTheBox) {
+                far.send(live.mid(live.size() / 2));
+                Pause(1500);  // and the second of silence passes, too
+            }
+        };
+        auto window = start(journal());
+        window->session().now = TickingClock();
+        ASSERT_TRUE(WaitFor([&] { return ActionLinesPerFile(dir.path()).size() == 1; }, 5000));
+        if (endsAfterTheBox) far.send(live.mid(live.size() / 2));
+        ASSERT_TRUE(WaitFor([&] { return shown(QStringLiteral("通信終了？")) == 1; }, 5000));
+        messages.onShow = nullptr;
+        EXPECT_EQ(ActionLinesPerFile(dir.path()), (std::vector<int>{30, 40}));
+        window->reconversion()->journal()->waitForDisk();
+        QList<qint64> sizes;
+        for (const JournalEntry& e : ListJournal(journal())) {
+            EXPECT_EQ(e.state, JournalState::Done);
+            sizes << e.size;
+        }
+        EXPECT_EQ(sizes, (QList<qint64>{ActionList(0, 30).size() + unsupported.size(), live.size()}));
+    }
+}
+
+TEST_F(Recovery, RotationKeepsTheNewestTransfersWhenTheClockGoesBackOrStands) {
+    WriteJournalSettings(dir.path(), "[journal]\nkeep=2\n");
+    auto window = start(journal());
+    ReceiveJournal& j = *window->reconversion()->journal();
+    window->session().now = TickingClock();
+    const std::vector<QDateTime> starts = {QDateTime(QDate(2024, 10, 27), QTime(3, 0, 5)),
+                                           QDateTime(QDate(2024, 10, 27), QTime(2, 0, 5)),
+                                           QDateTime(QDate(2024, 10, 27), QTime(2, 0, 5))};
+    for (int i = 0; i < 3; ++i) {
+        j.now = [&starts, i] { return starts[static_cast<size_t>(i)]; };
+        far.send(ActionList(0, 10 + i));
+        ASSERT_TRUE(WaitFor([&] { return shown(QStringLiteral("通信終了？")) == i + 1; }, 5000));
+    }
+    j.waitForDisk();
+    QList<qint64> kept;
+    for (const JournalEntry& e : ListJournal(journal())) kept << e.size;
+    EXPECT_EQ(kept, (QList<qint64>{ActionList(0, 11).size(), ActionList(0, 12).size()}));
+}
+
+TEST_F(Recovery, AMisframedTransferIsSaidWithItsSizeAndSpeedAndKept) {
+    auto window = start(journal());
+    QByteArray misframed;
+    for (int i = 0; i < 4096; ++i) misframed += static_cast<char>(0x80 | (i * 37 % 128));
+    far.send(misframed);
+    ASSERT_TRUE(WaitFor([&] { return shown(QStringLiteral("受信データ")) == 1; }, 5000));
+    const auto said = std::find_if(messages.shown.begin(), messages.shown.end(),
+                                   [](const ShownMessage& m) { return m.title == QStringLiteral("受信データ"); });
+    EXPECT_TRUE(said->text.contains(QStringLiteral("4096 バイト"))) << said->text.toStdString();
+    EXPECT_TRUE(said->text.contains(QStringLiteral("115200"))) << said->text.toStdString();
+    window->reconversion()->journal()->waitForDisk();
+    const auto entries = ListJournal(journal());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].state, JournalState::Kept);
+    EXPECT_EQ(entries[0].size, 4096);
+}
+
+TEST_F(Recovery, WithoutAJournalFolderNothingOutsideTheProgramsFoldersIsTouched) {
+    const QString work = dir.path() + "/work";
+    ASSERT_TRUE(QDir().mkpath(work));
+    ASSERT_EQ(::chmod(QFile::encodeName(work).constData(), 0755), 0);
+    QFile users(work + "/20240101-000000.open");
+    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
+    users.close();
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(work));
+    auto window = start(QString());
+    far.send(ActionList(0, 5));
+    const bool ended = WaitFor([&] { return shown(QStringLiteral("通信終了？")) == 1; }, 5000);
+    QDir::setCurrent(before);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"20240101-000000.open"});
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(work).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0755u);
+    EXPECT_EQ(ActionLinesPerFile(dir.path()), std::vector<int>{5});  // still received and converted
 }
 
 }  // namespace

@@ -186,8 +186,19 @@ int main(int argc, char** argv) {
     Exporter exporter(exportSettings);
     s.exports = &exporter;
 
-    for (const SavedTransfer& t : transfers)
+    // A transfer that gave no record, or a file not written, is a failure: said, and exit 1.
+    bool failed = false;
+    for (const SavedTransfer& t : transfers) {
         if (!ConvertSavedTransfer(s, t, blockSize)) break;
+        if (s.failures.nothingReadable())
+            WriteUtf8(stderr, QStringLiteral("fenmor-convert: ") + t.path + QStringLiteral(": ") +
+                                  NothingReadableText(s.failures.bytes(),
+                                                      kSpeedNames.value(options.value(Option::cobSP)),
+                                                      t.path)
+                                      .replace(kCrLf, QStringLiteral(" ")) +
+                                  u'\n');
+        failed = failed || s.failures.nothingReadable() || !s.failures.allWritten();
+    }
     std::fflush(stdout);
-    return ended ? 1 : 0;
+    return ended || failed ? 1 : 0;
 }

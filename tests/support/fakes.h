@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -28,6 +29,7 @@ class RecordingMessages final : public MessageService {
 public:
     short show(const QString& text, Buttons buttons, Icon icon, const QString& title) override {
         shown.push_back({text, buttons, icon, title});
+        if (onShow) onShow(shown.back());  // what happens while the box is open
         if (!answers.empty()) {
             const short a = answers.front();
             answers.pop_front();
@@ -37,6 +39,7 @@ public:
     }
     std::vector<ShownMessage> shown;
     std::deque<short> answers;
+    std::function<void(const ShownMessage&)> onShow;
 };
 
 class RecordingList final : public DataList {
