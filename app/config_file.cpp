@@ -297,8 +297,10 @@ LoadResult CreateConfig(ConfigHost& host, ConfigState& st, const QString* path) 
     // complete file (never one with no port and no speed).
     o.setValue(Option::cobPT, 3);
     o.setValue(Option::cobSP, 13);
-    if (path) SaveConfig(host, st, *path);
-    else o.setText(Option::txDF0, st.zDEF = WithFinalSeparator(st.zDEF));
+    if (path)
+        SaveConfig(host, st, *path);
+    else
+        o.setText(Option::txDF0, st.zDEF = WithFinalSeparator(st.zDEF));
     host.disableSpeedList();
     return LoadResult::Created;
 }

@@ -206,7 +206,9 @@ void frmZ2P::useJournalFolder(const QString& folder) {
     if (!folder.isEmpty() && QDir::isAbsolutePath(folder)) {
         QString problem;
         journal_ = std::make_unique<ReceiveJournal>(
-            folder, ReadJournalSettings(programFolder_.isEmpty() ? QString() : ExtraSettingsPath(programFolder_), &problem));
+            folder, ReadJournalSettings(
+                        programFolder_.isEmpty() ? QString() : ExtraSettingsPath(programFolder_),
+                        &problem));
         if (!problem.isEmpty()) later(problem);
         // Said after the receive event that met the failure, so the bytes keep their order.
         journal_->onFailure = later;

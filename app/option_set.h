@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <optional>
 
@@ -48,8 +47,8 @@ enum class Option {
 inline constexpr int kOptionCount = static_cast<int>(Option::Count);
 
 // The speeds of the cobSP list, in its order.
-inline const QStringList kSpeedNames = {"110",   "300",   "600",    "1200",   "2400",  "4800",
-                                        "9600",  "14400", "19200",  "28800",  "38400", "56000",
+inline const QStringList kSpeedNames = {"110",   "300",    "600",    "1200",  "2400",  "4800",
+                                        "9600",  "14400",  "19200",  "28800", "38400", "56000",
                                         "57600", "115200", "128000", "256000"};
 
 enum class OptionKind { Check, Group, List, Text, Number };

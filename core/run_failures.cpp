@@ -37,12 +37,13 @@ void AbandonOutputFile(Session& s, const QString& errorText) {
 }
 
 QString NothingReadableText(qint64 bytes, const QString& speed, const QString& keptIn) {
-    QString text = QStringLiteral("%1 バイトを受信しましたが、レコードになったものはひとつもありません。")
-                       .arg(bytes) +
-                   (speed.isEmpty()
-                        ? QStringLiteral("\r\n通信速度か接続の設定が送る側と合っていなかったようです。")
-                        : QStringLiteral("\r\n通信速度（今は %1）か接続の設定が送る側と合っていないようです。")
-                              .arg(speed));
+    QString text =
+        QStringLiteral("%1 バイトを受信しましたが、レコードになったものはひとつもありません。")
+            .arg(bytes) +
+        (speed.isEmpty()
+             ? QStringLiteral("\r\n通信速度か接続の設定が送る側と合っていなかったようです。")
+             : QStringLiteral("\r\n通信速度（今は %1）か接続の設定が送る側と合っていないようです。")
+                   .arg(speed));
     if (!keptIn.isEmpty())
         text += QStringLiteral("\r\n受信したバイトはそのまま残してあります：") + keptIn;
     return text;

@@ -77,7 +77,9 @@ JournalSettings ReadJournalSettings(const QString& iniPath, QString* problem) {
         if (const std::optional<bool> on = BooleanWord(text))
             s.enabled = *on;
         else
-            unknown << QStringLiteral("enabled=%1（true か false を書いてください。受信ジャーナルは使います）").arg(text);
+            unknown << QStringLiteral(
+                           "enabled=%1（true か false を書いてください。受信ジャーナルは使います）")
+                           .arg(text);
     }
     if (ini.contains(kJournalKeepKey)) {
         const QString text = ini.value(kJournalKeepKey).toString();

@@ -60,8 +60,8 @@ class ReceiveJournal final : public TransferJournal {
     JournalSettings settings_;
     int fd_ = -1;
     QString path_;
-    bool failed_ = false;   // this transfer's journal failed: said once, not tried again
-    qint64 sequence_ = 0;   // the last number given; read from the folder at the first file
+    bool failed_ = false;  // this transfer's journal failed: said once, not tried again
+    qint64 sequence_ = 0;  // the last number given; read from the folder at the first file
     QElapsedTimer sinceSync_;
     SyncWorker worker_;
 };

@@ -160,8 +160,7 @@ bool Reconversion::convertHeld(const QString& path) {
     if (!run.allWritten()) return false;  // said as it failed; the saved file stays unconverted
     const QFileInfo info(path);
     if (journal_ && IsJournalName(info.fileName()) &&
-        info.absolutePath() == QFileInfo(journal_->folder()).absoluteFilePath())
-    {
+        info.absolutePath() == QFileInfo(journal_->folder()).absoluteFilePath()) {
         journal_->converted(info.absoluteFilePath(), run.writtenFiles());
         journal_->waitForDisk();  // the list shows it done once this returns
     }

@@ -1,7 +1,6 @@
 #include "serial/receive_port.h"
 
 #include <QTimer>
-
 #include <utility>
 
 #include "core/received_buffer.h"
@@ -140,11 +139,11 @@ void EndOfTransferTick(SerialLink& l) {
     FinishTransfer(s);
     const RunFailures run = s.failures;
     if (run.nothingReadable()) {
-        s.message(NothingReadableText(run.bytes(), l.port.settings().section(u',', 0, 0),
-                                      journalPath.isEmpty()
-                                          ? QString()
-                                          : WithState(journalPath, JournalState::Kept)),
-                  Buttons::Ok, Icon::Exclamation, QStringLiteral("受信データ"));
+        s.message(
+            NothingReadableText(
+                run.bytes(), l.port.settings().section(u',', 0, 0),
+                journalPath.isEmpty() ? QString() : WithState(journalPath, JournalState::Kept)),
+            Buttons::Ok, Icon::Exclamation, QStringLiteral("受信データ"));
         if (l.journal) l.journal->keepUnconverted(journalPath);
     } else if (run.allWritten()) {
         if (l.journal) l.journal->converted(journalPath, run.writtenFiles());
@@ -154,7 +153,9 @@ void EndOfTransferTick(SerialLink& l) {
     if (!l.port.portOpen()) return;
     s.zMS = QStringLiteral("通信が終わったもようです。") + kCrLf + QStringLiteral("（ファイルを確認してください）");
     if (!run.allWritten())
-        s.zMS += kCrLf + QStringLiteral("書き込めなかったファイルがあります。受信したデータは変換せずに残しました") +
+        s.zMS += kCrLf +
+                 QStringLiteral(
+                     "書き込めなかったファイルがあります。受信したデータは変換せずに残しました") +
                  (journalPath.isEmpty() ? QStringLiteral("（受信ジャーナルはありません）。")
                                         : QStringLiteral("：") + journalPath);
     if (s.opt.ticked(Option::ckSF0)) s.zMS += kCrLf + s.zFME;

@@ -194,7 +194,8 @@ TEST_F(ConvertTool, ATransferWithoutARecordIsAFailureThatSaysWhy) {
     for (int i = 0; i < 4096; ++i) misframed += static_cast<char>(0x80 | (i * 37 % 128));
     const ToolRun r = convert(misframed);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("4096 バイトを受信しましたが、レコードになったものはひとつもありません。")))
+    EXPECT_TRUE(r.err.contains(
+        QStringLiteral("4096 バイトを受信しましたが、レコードになったものはひとつもありません。")))
         << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("通信速度（今は 115200）"))) << r.err.toStdString();
     EXPECT_TRUE(outputNames().isEmpty());

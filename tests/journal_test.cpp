@@ -113,7 +113,8 @@ TEST_F(JournalTest, RotationKeepsTheNewestInTheOrderWrittenWhateverTheClockSaid)
     };
     const std::vector<Row> rows = {
         {"twelve in one second", std::vector<QTime>(12, QTime(14, 7, 9))},
-        {"clock back an hour", {QTime(14, 0, 0), QTime(14, 1, 0), QTime(13, 1, 30), QTime(13, 2, 0)}},
+        {"clock back an hour",
+         {QTime(14, 0, 0), QTime(14, 1, 0), QTime(13, 1, 30), QTime(13, 2, 0)}},
         {"end of summer time", {QTime(2, 59, 0), QTime(2, 59, 30), QTime(2, 0, 10)}},
     };
     for (const Row& row : rows) {
@@ -150,6 +151,16 @@ TEST_F(JournalTest, OnlyTransfersCountAsTheJournalsFiles) {
     EXPECT_EQ(QFileInfo(entries()[0].path).fileName(), "20240305-140109_000008.done");
     EXPECT_EQ(ReadFile(entries()[0].path), "kept");
     EXPECT_TRUE(QFile::exists(folder() + "/20241399-250000.open"));
+}
+
+TEST_F(JournalTest, AJournalBeingRecoveredIsNotOfferedToASecondCopy) {
+    ReceiveJournal j(folder(), {});
+    transfer(j, 1, {"crashed"}, false);
+    const QString path = j.transferEnded();
+    const JournalLock first(path);
+    ASSERT_TRUE(first.held());
+    EXPECT_TRUE(JournalInUse(path));
+    EXPECT_FALSE(JournalLock(path).held());
 }
 
 TEST_F(JournalTest, AFolderThatIsALinkOrIsRemovedMidTransferIsSaid) {

@@ -4,7 +4,6 @@
 #include "reconvert/rcv_reader.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <QDir>

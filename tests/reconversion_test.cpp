@@ -5,18 +5,17 @@
 #include "reconvert/reconversion.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <sys/stat.h>
-
-#include <QPushButton>
 #include <csignal>
 #include <map>
 
@@ -210,7 +209,8 @@ void WriteJournalSettings(const QString& programFolder, const QByteArray& ini) {
 
 // A clock that moves on a minute at each reading, so that no two files share a name.
 std::function<QDateTime()> TickingClock() {
-    return [n = 0]() mutable { return QDateTime(QDate(2024, 3, 5), QTime(9, 0)).addSecs(60 * n++); };
+    return
+        [n = 0]() mutable { return QDateTime(QDate(2024, 3, 5), QTime(9, 0)).addSecs(60 * n++); };
 }
 
 TEST_F(Recovery, ATransferWhoseFileFailsKeepsItsJournalEvenAtKeepZeroAndIsOfferedAgain) {
@@ -224,7 +224,8 @@ TEST_F(Recovery, ATransferWhoseFileFailsKeepsItsJournalEvenAtKeepZeroAndIsOffere
     ASSERT_TRUE(window->port().portOpen());
     far.send(ActionList(0, 30));
     ASSERT_TRUE(WaitFor([&] { return shown(QStringLiteral("通信終了？")) == 1; }, 5000));
-    EXPECT_TRUE(messages.shown.back().text.contains(QStringLiteral("書き込めなかったファイルがあります")));
+    EXPECT_TRUE(
+        messages.shown.back().text.contains(QStringLiteral("書き込めなかったファイルがあります")));
     window->reconversion()->journal()->waitForDisk();
     ASSERT_EQ(journalNames().size(), 1);
     EXPECT_TRUE(journalNames()[0].endsWith(".open"));  // not done, and so not rotated away
@@ -241,11 +242,13 @@ TEST_F(Recovery, ATransferWhoseFileFailsKeepsItsJournalEvenAtKeepZeroAndIsOffere
 
 TEST_F(Recovery, ALiveTransferDuringARecoveryBoxIsConvertedOnceOnItsOwn) {
     // The recovered transfer's unsupported kind shows a box; the PDA sends meanwhile.
-    const QByteArray unsupported = Sjis(QStringLiteral("\"M\",\"\",\"\",\"\",\"\",\"\",\"XMEMO\"\r\n"));
+    const QByteArray unsupported =
+        Sjis(QStringLiteral("\"M\",\"\",\"\",\"\",\"\",\"\",\"XMEMO\"\r\n"));
     for (const bool endsAfterTheBox : {false, true}) {
         SCOPED_TRACE(endsAfterTheBox);
         QDir(journal()).removeRecursively();
-        for (const QString& csv : QDir(dir.path()).entryList({"*.CSV"}, QDir::Files)) QFile::remove(dir.path() + u'/' + csv);
+        for (const QString& csv : QDir(dir.path()).entryList({"*.CSV"}, QDir::Files))
+            QFile::remove(dir.path() + u'/' + csv);
         messages.shown.clear();
         ASSERT_TRUE(QDir().mkpath(journal()));
         QFile crashed(journal() + "/20240305-140709_000001.open");
@@ -277,7 +280,8 @@ TEST_F(Recovery, ALiveTransferDuringARecoveryBoxIsConvertedOnceOnItsOwn) {
             EXPECT_EQ(e.state, JournalState::Done);
             sizes << e.size;
         }
-        EXPECT_EQ(sizes, (QList<qint64>{ActionList(0, 30).size() + unsupported.size(), live.size()}));
+        EXPECT_EQ(sizes,
+                  (QList<qint64>{ActionList(0, 30).size() + unsupported.size(), live.size()}));
     }
 }
 
@@ -306,8 +310,9 @@ TEST_F(Recovery, AMisframedTransferIsSaidWithItsSizeAndSpeedAndKept) {
     for (int i = 0; i < 4096; ++i) misframed += static_cast<char>(0x80 | (i * 37 % 128));
     far.send(misframed);
     ASSERT_TRUE(WaitFor([&] { return shown(QStringLiteral("受信データ")) == 1; }, 5000));
-    const auto said = std::find_if(messages.shown.begin(), messages.shown.end(),
-                                   [](const ShownMessage& m) { return m.title == QStringLiteral("受信データ"); });
+    const auto said =
+        std::find_if(messages.shown.begin(), messages.shown.end(),
+                     [](const ShownMessage& m) { return m.title == QStringLiteral("受信データ"); });
     EXPECT_TRUE(said->text.contains(QStringLiteral("4096 バイト"))) << said->text.toStdString();
     EXPECT_TRUE(said->text.contains(QStringLiteral("115200"))) << said->text.toStdString();
     window->reconversion()->journal()->waitForDisk();
@@ -331,7 +336,8 @@ TEST_F(Recovery, WithoutAJournalFolderNothingOutsideTheProgramsFoldersIsTouched)
     const bool ended = WaitFor([&] { return shown(QStringLiteral("通信終了？")) == 1; }, 5000);
     QDir::setCurrent(before);
     ASSERT_TRUE(ended);
-    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"20240101-000000.open"});
+    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{"20240101-000000.open"});
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(work).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);

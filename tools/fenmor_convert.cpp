@@ -192,9 +192,9 @@ int main(int argc, char** argv) {
         if (!ConvertSavedTransfer(s, t, blockSize)) break;
         if (s.failures.nothingReadable())
             WriteUtf8(stderr, QStringLiteral("fenmor-convert: ") + t.path + QStringLiteral(": ") +
-                                  NothingReadableText(s.failures.bytes(),
-                                                      kSpeedNames.value(options.value(Option::cobSP)),
-                                                      t.path)
+                                  NothingReadableText(
+                                      s.failures.bytes(),
+                                      kSpeedNames.value(options.value(Option::cobSP)), t.path)
                                       .replace(kCrLf, QStringLiteral(" ")) +
                                   u'\n');
         failed = failed || s.failures.nothingReadable() || !s.failures.allWritten();

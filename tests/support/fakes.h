@@ -3,7 +3,6 @@
 
 #include <QDateTime>
 #include <QTemporaryDir>
-
 #include <deque>
 #include <functional>
 #include <ostream>
