@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "core/services.h"
 #include "journal/journal_files.h"
@@ -101,7 +102,10 @@ JournalSettings ReadJournalSettings(const QString& iniPath, QString* problem) {
 ReceiveJournal::ReceiveJournal(QString folder, JournalSettings settings)
     : folder_(QDir::cleanPath(std::move(folder))), settings_(settings) {}
 
-ReceiveJournal::~ReceiveJournal() { closeFile(); }
+ReceiveJournal::~ReceiveJournal() {
+    closeFile();
+    for (const auto& [path, fd] : ending_) worker_.post([fd = fd] { ::close(fd); });
+}
 
 void ReceiveJournal::received(const QByteArray& block) {
     if (!settings_.enabled || failed_ || block.isEmpty()) return;
@@ -134,18 +138,34 @@ QString ReceiveJournal::transferEnded() {
         closeFile();
         fail(path_ + QStringLiteral(": 受信中に消されました（フォルダーごと消された？）"));
     }
-    closeFile();
+    if (fd_ >= 0) {
+        const int fd = std::exchange(fd_, -1);
+        worker_.post([fd] { ::fdatasync(fd); });
+        ending_[path_] = fd;
+    }
     failed_ = false;
     QString path;
     path.swap(path_);
     return path;
 }
 
+void ReceiveJournal::finish(const QString& path, std::function<void()> change) {
+    const auto it = ending_.find(path);
+    const int fd = it == ending_.end() ? -1 : it->second;
+    if (it != ending_.end()) ending_.erase(it);
+    worker_.post([change = std::move(change), fd] {
+        if (change) change();
+        if (fd >= 0) ::close(fd);
+    });
+}
+
+void ReceiveJournal::leaveUnconverted(const QString& path) { finish(path, {}); }
+
 void ReceiveJournal::converted(const QString& path, const QStringList& writtenFiles) {
     if (path.isEmpty() || path == path_) return;  // none, or still being received
     const QString folder = folder_;
     const int keep = settings_.keep;
-    worker_.post([path, writtenFiles, folder, keep] {
+    finish(path, [path, writtenFiles, folder, keep] {
         // Only once the converted files are on the disk may their transfer's one copy go.
         for (const QString& f : writtenFiles) SyncFile(f);
         if (MarkJournal(path, JournalState::Done).isEmpty()) return;
@@ -157,7 +177,7 @@ void ReceiveJournal::converted(const QString& path, const QStringList& writtenFi
 void ReceiveJournal::keepUnconverted(const QString& path) {
     if (path.isEmpty() || path == path_) return;
     const QString folder = folder_;
-    worker_.post([path, folder] {
+    finish(path, [path, folder] {
         if (!MarkJournal(path, JournalState::Kept).isEmpty()) SyncFolder(folder);
     });
 }

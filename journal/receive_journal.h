@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <functional>
+#include <map>
 
 #include "journal/sync_worker.h"
 #include "journal/transfer_journal.h"
@@ -36,6 +37,7 @@ class ReceiveJournal final : public TransferJournal {
     QString transferEnded() override;
     void converted(const QString& path, const QStringList& writtenFiles) override;
     void keepUnconverted(const QString& path) override;
+    void leaveUnconverted(const QString& path) override;
     // The transfer just received was converted without a file of its own.
     void processed() { converted(transferEnded(), {}); }
 
@@ -55,6 +57,8 @@ class ReceiveJournal final : public TransferJournal {
     void fail(const QString& detail);
     void closeFile();
     bool fileRemoved() const;
+    // The state change, then the end of the lock held since the transfer ended.
+    void finish(const QString& path, std::function<void()> change);
 
     QString folder_;
     JournalSettings settings_;
@@ -62,6 +66,7 @@ class ReceiveJournal final : public TransferJournal {
     QString path_;
     bool failed_ = false;  // this transfer's journal failed: said once, not tried again
     qint64 sequence_ = 0;  // the last number given; read from the folder at the first file
+    std::map<QString, int> ending_;  // ended transfers' files, locked until they are finished
     QElapsedTimer sinceSync_;
     SyncWorker worker_;
 };

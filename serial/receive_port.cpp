@@ -145,8 +145,11 @@ void EndOfTransferTick(SerialLink& l) {
                 journalPath.isEmpty() ? QString() : WithState(journalPath, JournalState::Kept)),
             Buttons::Ok, Icon::Exclamation, QStringLiteral("受信データ"));
         if (l.journal) l.journal->keepUnconverted(journalPath);
-    } else if (run.allWritten()) {
-        if (l.journal) l.journal->converted(journalPath, run.writtenFiles());
+    } else if (l.journal) {
+        if (run.allWritten())
+            l.journal->converted(journalPath, run.writtenFiles());
+        else
+            l.journal->leaveUnconverted(journalPath);
     }
     ReleaseHeld(l);
     l.view.setBusy(l.Timer1.isActive());

@@ -157,6 +157,10 @@ TEST_F(JournalTest, AJournalBeingRecoveredIsNotOfferedToASecondCopy) {
     ReceiveJournal j(folder(), {});
     transfer(j, 1, {"crashed"}, false);
     const QString path = j.transferEnded();
+    EXPECT_TRUE(JournalInUse(path));  // ended, and still locked until it is processed
+    j.leaveUnconverted(path);
+    j.waitForDisk();
+    EXPECT_FALSE(JournalInUse(path));
     const JournalLock first(path);
     ASSERT_TRUE(first.held());
     EXPECT_TRUE(JournalInUse(path));
