@@ -124,8 +124,8 @@ JournalLock::JournalLock(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     fd_ = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd_ < 0) return;
-    struct stat locked {
-    }, named{};
+    struct stat locked {};
+    struct stat named {};
     // Locked, and still under the name: another copy may have renamed it meanwhile.
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd_, &locked) != 0 ||
         ::stat(name.constData(), &named) != 0 || locked.st_ino != named.st_ino ||

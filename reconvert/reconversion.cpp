@@ -153,7 +153,7 @@ bool Reconversion::convertHeld(const QString& path) {
     }
     const RunFailures& run = s.failures;
     if (run.nothingReadable()) {
-        s.message(path + kCrLf + NothingReadableText(run.bytes(), QString(), path), Buttons::Ok,
+        s.message(NothingReadableText(run.bytes(), QString(), path), Buttons::Ok,
                   Icon::Exclamation, QStringLiteral("受信データ"));
         return false;
     }

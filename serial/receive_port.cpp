@@ -156,11 +156,10 @@ void EndOfTransferTick(SerialLink& l) {
     if (!l.port.portOpen()) return;
     s.zMS = QStringLiteral("通信が終わったもようです。") + kCrLf + QStringLiteral("（ファイルを確認してください）");
     if (!run.allWritten())
-        s.zMS += kCrLf +
-                 QStringLiteral(
-                     "書き込めなかったファイルがあります。受信したデータは変換せずに残しました") +
-                 (journalPath.isEmpty() ? QStringLiteral("（受信ジャーナルはありません）。")
-                                        : QStringLiteral("：") + journalPath);
+        s.zMS += kCrLf + QStringLiteral("書き込めなかったファイルがあります。") +
+                 (journalPath.isEmpty()
+                      ? QStringLiteral("（受信ジャーナルは使っていません）")
+                      : QStringLiteral("受信したデータは変換せずに残しました：") + journalPath);
     if (s.opt.ticked(Option::ckSF0)) s.zMS += kCrLf + s.zFME;
     if (s.opt.ticked(Option::ckSF1)) s.zMS += kCrLf + s.zBME;
     s.zMS += kCrLf + QStringLiteral("受信ポートを閉じますか？");
