@@ -13,6 +13,7 @@
 
 #include "journal/receive_journal.h"
 #include "reconvert/reconversion.h"
+#include "reconvert/saved_transfer.h"
 #include "reconvert/transfer_kinds.h"
 
 namespace fenmor {
@@ -31,9 +32,9 @@ QString StateText(JournalState state) {
 }
 
 QString KindsOf(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return f.errorString();
-    const QStringList kinds = TransferKinds(f.readAll());
+    const SavedTransfer t = ReadSavedTransfer(path);  // within the limits of one transfer
+    if (!t.error.isEmpty()) return t.error;
+    const QStringList kinds = TransferKinds(t.bytes);
     return kinds.isEmpty() ? QStringLiteral("（見つかりません）")
                            : kinds.join(QStringLiteral("、"));
 }
