@@ -106,36 +106,6 @@ TEST_F(JournalTest, SwitchedOffItWritesNothing) {
     EXPECT_FALSE(QFileInfo::exists(folder()));
 }
 
-TEST_F(JournalTest, RotationKeepsTheNewestInTheOrderWrittenWhateverTheClockSaid) {
-    struct Row {
-        const char* name;
-        std::vector<QTime> starts;  // of the transfers, in the order they were received
-    };
-    const std::vector<Row> rows = {
-        {"twelve in one second", std::vector<QTime>(12, QTime(14, 7, 9))},
-        {"clock back an hour",
-         {QTime(14, 0, 0), QTime(14, 1, 0), QTime(13, 1, 30), QTime(13, 2, 0)}},
-        {"end of summer time", {QTime(2, 59, 0), QTime(2, 59, 30), QTime(2, 0, 10)}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        QDir(folder()).removeRecursively();
-        ReceiveJournal j(folder(), {true, 2});
-        for (size_t i = 0; i < row.starts.size(); ++i) {
-            const QDateTime start(QDate(2024, 10, 27), row.starts[i]);
-            j.now = [start] { return start; };
-            j.received("transfer " + QByteArray::number(static_cast<int>(i)));
-            j.processed();
-        }
-        j.waitForDisk();
-        QList<QByteArray> kept;
-        for (const JournalEntry& e : entries()) kept << ReadFile(e.path);
-        const int n = static_cast<int>(row.starts.size());
-        EXPECT_EQ(kept, (QList<QByteArray>{"transfer " + QByteArray::number(n - 2),
-                                           "transfer " + QByteArray::number(n - 1)}));
-    }
-}
-
 TEST_F(JournalTest, OnlyTransfersCountAsTheJournalsFiles) {
     ASSERT_TRUE(QDir().mkpath(folder()));
     const auto plant = [this](const QString& name, const QByteArray& content) {
