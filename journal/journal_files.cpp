@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -25,6 +26,17 @@ const QString kStartFormat = QStringLiteral("yyyyMMdd-HHmmss");
 
 QString ErrorText(const QString& path, int error) {
     return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}
+
+// "yyyyMMdd-HHmmss" read field by field: many times faster than a format string, which
+// matters in a folder of thousands of journals.
+QDateTime StartOf(QStringView digits) {
+    const auto n = [digits](qsizetype at, qsizetype size) {
+        return digits.mid(at, size).toInt();
+    };
+    const QDate date(n(0, 4), n(4, 2), n(6, 2));
+    const QTime time(n(9, 2), n(11, 2), n(13, 2));
+    return date.isValid() && time.isValid() ? QDateTime(date, time) : QDateTime();
 }
 
 bool IsSymLink(const QString& path) {
@@ -55,7 +67,7 @@ QString StateSuffix(JournalState state) {
 
 bool IsJournalName(const QString& fileName) {
     const QRegularExpressionMatch m = kJournalName.match(fileName);
-    return m.hasMatch() && QDateTime::fromString(m.captured(1), kStartFormat).isValid();
+    return m.hasMatch() && StartOf(m.capturedView(1)).isValid();
 }
 
 QString JournalStem(const QDateTime& start, qint64 sequence) {
@@ -64,9 +76,18 @@ QString JournalStem(const QDateTime& start, qint64 sequence) {
 }
 
 qint64 NextJournalSequence(const QString& folder) {
-    const std::vector<JournalEntry> entries = ListJournal(folder);
+    // Names only, no file's details: this runs when a transfer's first block has arrived.
+    // read from "…_NNNNNN.state" by hand (no pattern match) for the same reason.
     qint64 last = 0;
-    for (const JournalEntry& e : entries) last = std::max(last, e.sequence);
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext();) {
+        const QString name = it.nextFileInfo().fileName();
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const qsizetype mark = name.lastIndexOf(u'_', dot);
+        if (mark < 0 || !StateOf(name.mid(dot + 1))) continue;
+        bool ok = false;
+        const qint64 n = QStringView(name).mid(mark + 1, dot - mark - 1).toLongLong(&ok);
+        if (ok) last = std::max(last, n);
+    }
     return last + 1;
 }
 
@@ -82,11 +103,12 @@ std::vector<JournalEntry> ListJournal(const QString& folder) {
     };
     std::vector<Listed> listed;
     if (folder.isEmpty() || IsSymLink(folder)) return {};
-    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
-    for (const QFileInfo& f : files) {
+    // Unsorted (the order is set below): a sort by name costs more than the rest together.
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext();) {
+        const QFileInfo f = it.nextFileInfo();
         const QRegularExpressionMatch m = kJournalName.match(f.fileName());
         if (!m.hasMatch()) continue;
-        const QDateTime start = QDateTime::fromString(m.captured(1), kStartFormat);
+        const QDateTime start = StartOf(m.capturedView(1));
         if (!start.isValid()) continue;
         listed.push_back({{f.absoluteFilePath(), start, m.captured(3).toLongLong(), f.size(),
                            *StateOf(m.captured(4))},
