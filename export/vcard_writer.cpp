@@ -14,9 +14,12 @@ namespace fenmor {
 namespace {
 
 struct Card {
-    QString name, reading, company, department, jobTitle, postalCode, address, address2;
-    QString birthday;
+    QString name, reading, nickname, company, department, jobTitle, postalCode, address, address2;
+    QString homePostalCode, homeAddress, birthday;
     QStringList memos, categories, unknown;
+    bool secret = false;
+    std::optional<QDateTime> modified;
+    Extras extras;
     QList<std::pair<Meaning, QString>> phones;  // phone, home, work, mobile, fax in order
     QStringList mails, urls;
 };
@@ -27,6 +30,12 @@ QString* SingleSlot(Card& c, Meaning m) {
             return &c.name;
         case Meaning::Reading:
             return &c.reading;
+        case Meaning::Nickname:
+            return &c.nickname;
+        case Meaning::HomePostalCode:
+            return &c.homePostalCode;
+        case Meaning::HomeAddress:
+            return &c.homeAddress;
         case Meaning::Company:
             return &c.company;
         case Meaning::Department:
@@ -70,6 +79,7 @@ void Take(Card& c, const Column& col) {
         case Meaning::WorkPhone:
         case Meaning::Mobile:
         case Meaning::Fax:
+        case Meaning::HomeFax:
             c.phones.append({m, col.value});
             break;
         case Meaning::Mail:
@@ -84,8 +94,19 @@ void Take(Card& c, const Column& col) {
         case Meaning::Category:
             c.categories << col.value;
             break;
+        case Meaning::Secret:
+            c.secret = c.secret || (col.value != u"0" && !col.value.isEmpty());
+            KeepAside(col, c.extras);
+            break;
+        case Meaning::UpdateTime:
+            c.modified = UpdateMoment(col);
+            if (!c.modified) KeepAside(col, c.extras);
+            break;
         default:
-            c.unknown << LabelledLine(col);
+            if (IsBookkeeping(m))
+                KeepAside(col, c.extras);
+            else
+                c.unknown << LabelledLine(col);
     }
 }
 
@@ -113,6 +134,9 @@ QString PhoneType(Meaning m, bool v4) {
         case Meaning::Fax:
             t = "fax";
             break;
+        case Meaning::HomeFax:
+            t = "home,fax";
+            break;
         default:
             break;
     }
@@ -124,7 +148,7 @@ QString FormattedName(const Card& c, const Columns& columns) {
     if (!c.name.isEmpty()) return c.name;
     if (!c.company.isEmpty()) return c.company;
     for (const Column& col : columns)
-        if (!col.shown.isEmpty()) return col.shown;
+        if (!col.shown.isEmpty() && !IsBookkeeping(col.meaning)) return col.shown;
     return QStringLiteral("(名前なし)");
 }
 
@@ -139,7 +163,8 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
     out.add(QStringLiteral("BEGIN"), QStringLiteral("VCARD"));
     out.add(QStringLiteral("VERSION"), v4 ? QStringLiteral("4.0") : QStringLiteral("3.0"));
     out.add(QStringLiteral("PRODID"), QStringLiteral("-//Fenmor//Fenmor//JA"));
-    out.add(QStringLiteral("UID"), v4 ? QStringLiteral("urn:uuid:") + uid : uid);
+    // One UID text in both versions, so that switching versions updates instead of doubling.
+    out.add(QStringLiteral("UID"), QStringLiteral("urn:uuid:") + uid);
     out.addText(QStringLiteral("FN"), FormattedName(c, columns));
     const auto [family, given] = SplitName(c.name);
     out.add(QStringLiteral("N"), EscapeParts({family, given, {}, {}, {}}, u';'));
@@ -152,10 +177,14 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
         out.add(QStringLiteral("ORG"), c.department.isEmpty()
                                            ? EscapeText(c.company)
                                            : EscapeParts({c.company, c.department}, u';'));
+    out.addText(QStringLiteral("NICKNAME"), c.nickname);
     out.addText(QStringLiteral("TITLE"), c.jobTitle);
     if (!c.postalCode.isEmpty() || !c.address.isEmpty() || !c.address2.isEmpty())
         out.add(QStringLiteral("ADR"),
                 EscapeParts({{}, c.address2, c.address, {}, {}, c.postalCode, {}}, u';'));
+    if (!c.homePostalCode.isEmpty() || !c.homeAddress.isEmpty())
+        out.add(v4 ? QStringLiteral("ADR;TYPE=home") : QStringLiteral("ADR;TYPE=HOME"),
+                EscapeParts({{}, {}, c.homeAddress, {}, {}, c.homePostalCode, {}}, u';'));
     for (const auto& [meaning, number] : c.phones) out.addText(PhoneType(meaning, v4), number);
     for (const QString& mail : c.mails)
         out.addText(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"), mail);
@@ -166,6 +195,12 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
     if (!c.categories.isEmpty())
         out.add(QStringLiteral("CATEGORIES"), EscapeParts(c.categories, u','));
     out.addText(QStringLiteral("NOTE"), (c.memos + c.unknown).join(u'\n'));
+    if (c.secret && !v4) out.add(QStringLiteral("CLASS"), QStringLiteral("PRIVATE"));
+    if (c.modified)
+        out.add(QStringLiteral("REV"),
+                c.modified->toString(v4 ? QStringLiteral("yyyyMMdd'T'HHmmss'Z'")
+                                        : QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")));
+    for (const auto& [name, value] : c.extras) out.addText(name, value);
     out.add(QStringLiteral("END"), QStringLiteral("VCARD"));
     return out.bytes();
 }
