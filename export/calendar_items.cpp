@@ -161,9 +161,9 @@ CalendarItem ScheduleEntry(const QString& start, const QString& end, const QStri
                                    item.summary, kept);
     // A mark that is the number of an icon on the PDA means nothing to a calendar user.
     const QString m = mark.trimmed();
-    bool number = false;
-    m.toInt(&number);
-    if (number)
+    bool numbered = false;
+    m.toInt(&numbered);
+    if (numbered)
         item.extras.append({XNameOf(Meaning::Mark), m});
     else if (!m.isEmpty())
         item.categories << m;

@@ -180,7 +180,8 @@ void Exporter::addCard(Session& s, const ParsedRecord& r) {
         if (c.meaning == Meaning::Name && name.isEmpty()) name = c.value;
         if (c.meaning == Meaning::Reading && reading.isEmpty()) reading = c.value;
         if (c.meaning == Meaning::Company && company.isEmpty()) company = c.value;
-        if (!IsBookkeeping(c.meaning) && first.isEmpty()) first = c.value;
+        if (!IsBookkeeping(c.meaning) && c.meaning != Meaning::Category && first.isEmpty())
+            first = c.value;
     }
     const QStringList names = !name.isEmpty() || !reading.isEmpty() ? QStringList{name, reading}
                               : !company.isEmpty()                  ? QStringList{{}, {}, company}

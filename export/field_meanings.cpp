@@ -143,6 +143,8 @@ Meaning MiSlotMeaning(int slot, bool timeType) {
         case 5:
         case 7:
             return Meaning::Reserved;
+        case 6:
+            return Meaning::Category;
         default:
             return Meaning::Unknown;
     }

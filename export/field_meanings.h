@@ -66,7 +66,8 @@ enum class ListKind { AddressBook, ActionList, Schedule };
                                 const QString& title);
 
 // The MI series keeps its bookkeeping in the slots its separated values leave out: slot 2 the
-// record number, slot 4 (of type "TIME") the time of the last change, 3, 5 and 7 reserved.
+// record number, slot 4 (of type "TIME") the time of the last change, 3, 5 and 7 reserved;
+// slot 6, which they do show, the category.
 // The meaning of such a slot when nothing else names it.
 [[nodiscard]] Meaning MiSlotMeaning(int slot, bool timeType);
 

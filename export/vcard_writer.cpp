@@ -148,7 +148,8 @@ QString FormattedName(const Card& c, const Columns& columns) {
     if (!c.name.isEmpty()) return c.name;
     if (!c.company.isEmpty()) return c.company;
     for (const Column& col : columns)
-        if (!col.shown.isEmpty() && !IsBookkeeping(col.meaning)) return col.shown;
+        if (!col.shown.isEmpty() && !IsBookkeeping(col.meaning) && col.meaning != Meaning::Category)
+            return col.shown;
     return QStringLiteral("(名前なし)");
 }
 
