@@ -168,6 +168,8 @@ def check_event(where, record, kind, ev):
     dtstart = ev.get("DTSTART").dt
     summary, description = str(ev.get("SUMMARY", "")), str(ev.get("DESCRIPTION", ""))
     haystack = norm(summary + "\n" + description)
+    check_quotes(where, haystack)
+    check_note(where, description)
     for line in record[text].split("\n"):
         if norm(line) not in haystack:
             fail(where, f"text line {line!r} not in the event")
@@ -210,6 +212,11 @@ def component_text(component, names):
 BOOKKEEPING = re.compile(r"(^|\n)(番号|属性|秘密|更新日時|CTGR|RECN|No\.|完了|LTDY): ")
 
 
+def check_quotes(where, haystack):
+    if '""' in haystack:
+        fail(where, "a quote of the line format left doubled")
+
+
 def check_note(where, note):
     if BOOKKEEPING.search(str(note)):
         fail(where, f"bookkeeping in a note: {str(note)[:120]!r}")
@@ -218,6 +225,7 @@ def check_note(where, note):
 def check_todo(where, record, data_set, todo):
     check_note(where, todo.get("DESCRIPTION", ""))
     haystack, dates = component_text(todo, ("SUMMARY", "DESCRIPTION", "PRIORITY"))
+    check_quotes(where, haystack)
     for k in range(2, 32):
         if not found(record[k], k, data_set["types"], haystack, dates):
             fail(where, f"field {k} {record[k]!r} not in the task")
@@ -255,6 +263,7 @@ def check_card(where, record, data_set, card):
     if "note" in card.contents:
         check_note(where, card.note.value)
     haystack, dates = card_text(card)
+    check_quotes(where, haystack)
     for k in range(2, 32):
         if not found(record[k], k, data_set["types"], haystack, dates):
             fail(where, f"field {k} {record[k]!r} not in the card")
@@ -265,7 +274,7 @@ def check_card(where, record, data_set, card):
     first = next((record[k].strip() for k in range(2, 32) if record[k].strip() and k not in skip), None)
     expected = (record[name].strip() if name and record[name].strip() else
                 record[company].strip() if company and record[company].strip() else first)
-    if expected and norm(card.fn.value) != norm(expected):
+    if expected and norm(card.fn.value) != norm(expected.replace('""', '"')):
         fail(where, f"FN {card.fn.value!r}, expected {expected!r}")
     reading = column(data_set, {"FRIG", "KANA"}, {"フリガナ"})
     if reading and record[reading].strip():
