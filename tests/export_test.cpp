@@ -168,6 +168,79 @@ TEST(FieldMeanings, TypeThenTagThenTitleThenKeywords) {
             << r.type << r.tag << r.title;
 }
 
+Column C(Meaning m, const char* value, int slot = 10) {
+    return {m, QStringLiteral("L"), Q(value), Q(value), slot};
+}
+
+QByteArray Ics(const CalendarItem& item) {
+    return CalendarItemBytes(item, TimeMode::Floating, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+}
+
+QByteArray Event(const Columns& others, const char* end = "202403051100", const char* mark = "") {
+    return Ics(ScheduleEntry("202403051000", Q(end), Q("会議"), Q(mark), QDate(2024, 3, 5), others));
+}
+
+TEST(Mappings, WhatThePdaHoldsLandsWhereClientsReadIt) {
+    using M = Meaning;
+    struct Row {
+        const char* what;
+        QByteArray out;
+        const char *present, *absent;
+    };
+    const Row rows[] = {
+        {"alarm on", Event({C(M::AlarmMinutes, "10"), C(M::AlarmOn, "1")}),
+         "BEGIN:VALARM\r\nACTION:DISPLAY\r\n", "X-FENMOR-ALARM"},
+        {"alarm off", Event({C(M::AlarmMinutes, "10"), C(M::AlarmOn, "0")}), "X-FENMOR-ALARM:10", "VALARM"},
+        {"alarm minutes", Event({C(M::AlarmMinutes, "10")}), "TRIGGER:-PT10M\r\n", "X-FENMOR-ALARM"},
+        {"secret", Event({C(M::Secret, "1")}), "CLASS:PRIVATE", "L: "},
+        {"not secret", Event({C(M::Secret, "0")}), "SUMMARY", "CLASS"},
+        {"repeat kept raw", Event({C(M::Repeat, "2")}), "X-FENMOR-REPEAT:2", "RRULE"},
+        {"memo after text", Event({C(M::Memo, "持参")}), "DESCRIPTION:会議\\n\\n持参", "L: "},
+        {"category", Event({C(M::Category, "仕事")}), "CATEGORIES:仕事", "L: "},
+        {"no end", Event({}, ""), "DTSTART:20240305T100000\r\nDURATION:PT0S", "DTEND"},
+        {"end at start", Event({}, "202403051000"), "DURATION:PT0S", "DTEND"},
+        {"all day", Ics(ScheduleEntry("20240305", "", Q("会議"), {}, {})),
+         "DTSTART;VALUE=DATE:20240305\r\nDTEND;VALUE=DATE:20240306", "DURATION"},
+        {"mark number", Event({}, "", "3"), "X-FENMOR-MARK:3", "CATEGORIES"},
+        {"mark word", Event({}, "", "重要"), "CATEGORIES:重要", "X-FENMOR-MARK"},
+        {"MI update time", Event({C(M::UpdateTime, "20240302101500", 4)}),
+         "LAST-MODIFIED:20240302T101500Z", "X-FENMOR-UPDATED"},
+        {"bookkeeping", Event({C(M::RecordNumber, "11"), C(M::Attribute, "0")}),
+         "X-FENMOR-RECORD-NUMBER:11", "ATTRIBUTE"},
+        {"done, date after mark",
+         Ics(ActionEntry({C(M::Subject, "a"), C(M::DoneMark, "1"), C(M::Completed, "20240305")})),
+         "STATUS:COMPLETED\r\nPERCENT-COMPLETE:100\r\nCOMPLETED:2024030", "NEEDS-ACTION"},
+        {"open, date before mark",
+         Ics(ActionEntry({C(M::Subject, "a"), C(M::Completed, "20240305"), C(M::DoneMark, "0")})),
+         "STATUS:NEEDS-ACTION", "\r\nCOMPLETED:"},
+        {"date alone", Ics(ActionEntry({C(M::Subject, "a"), C(M::Completed, "20240305")})),
+         "STATUS:COMPLETED", "NEEDS-ACTION"},
+        {"nothing done", Ics(ActionEntry({C(M::Subject, "a")})), "STATUS:NEEDS-ACTION", "PERCENT"},
+        {"priority 1", Ics(ActionEntry({C(M::Priority, "1")})), "PRIORITY:1\r\n", "L: "},
+        {"priority 2", Ics(ActionEntry({C(M::Priority, "2")})), "PRIORITY:5\r\n", "L: "},
+        {"priority 3", Ics(ActionEntry({C(M::Priority, "3")})),
+         "PRIORITY:9\r\nSTATUS:NEEDS-ACTION\r\nX-FENMOR-PRIORITY:3", "L: "},
+        {"home address", VCardOf({C(M::HomePostalCode, "150-0001"), C(M::HomeAddress, "渋谷")}, "u", 4),
+         "ADR;TYPE=home:;;渋谷;;;150-0001;", "L: "},
+        {"home and work phones", VCardOf({C(M::HomePhone, "1"), C(M::WorkPhone, "2")}, "u", 4),
+         "TEL;TYPE=home,voice:1\r\nTEL;TYPE=work,voice:2", "L: "},
+        {"nickname", VCardOf({C(M::Name, "a"), C(M::Nickname, "じろう")}, "u", 4), "NICKNAME:じろう",
+         "NOTE"},
+        {"REV 4.0", VCardOf({C(M::UpdateTime, "20240302101500", 4)}, "u", 4),
+         "REV:20240302T101500Z", "NOTE"},
+        {"REV 3.0", VCardOf({C(M::UpdateTime, "20240302101500", 4)}, "u", 3),
+         "REV:2024-03-02T10:15:00Z", "NOTE"},
+        {"note for people",
+         VCardOf({C(M::Name, "a"), C(M::RecordNumber, "11"), C(M::Secret, "0"), C(M::Memo, "m")}, "u", 4),
+         "NOTE:m\r\n", "L: "},
+        {"UID in 3.0", VCardOf({C(M::Name, "a")}, "u", 3), "UID:urn:uuid:u\r\n", "NOTE"},
+    };
+    for (const Row& r : rows) {
+        EXPECT_TRUE(r.out.contains(r.present)) << r.what << "\n" << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(r.absent)) << r.what << "\n" << r.out.toStdString();
+    }
+}
+
 TEST(OutputCharset, Utf8KeepsWhatShiftJisCannotHold) {
     const std::pair<OutputFile::Charset, QByteArray> rows[] = {
         {OutputFile::Charset::ShiftJis, QByteArray("\x96\xec?\xb1\r\n")},
