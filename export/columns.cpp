@@ -1,6 +1,8 @@
 // What every exporter does alike with a record's columns.
 #include "export/columns.h"
 
+#include <QTimeZone>
+
 #include "files/date_pattern.h"
 
 namespace fenmor {
@@ -64,12 +66,30 @@ void KeepAside(const Column& c, Extras& extras) {
     if (!zero) extras.append({XNameOf(c.meaning), c.value});
 }
 
+std::optional<QDateTime> PdaDigits(const QString& value) {
+    const qsizetype n = value.size();
+    if (n != 8 && n != 12 && n != 14) return std::nullopt;
+    int parts[7] = {0, 0, 0, 0, 0, 0, 0};  // year as two pairs, then month to second
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = value[i].unicode();
+        if (c < u'0' || c > u'9') return std::nullopt;
+        parts[i / 2] = parts[i / 2] * 10 + (c - u'0');
+    }
+    const QDate date(parts[0] * 100 + parts[1], parts[2], parts[3]);
+    const QTime time(parts[4], parts[5], parts[6]);
+    if (!date.isValid() || !time.isValid()) return std::nullopt;
+    return QDateTime(date, time, Qt::UTC);
+}
+
 std::optional<QDateTime> UpdateMoment(const Column& c) {
     if (c.value.size() < 12) return std::nullopt;
-    std::optional<QDateTime> t = ReadDigitDateTime(c.value);
+    std::optional<QDateTime> t = PdaDigits(c.value);
     if (!t) return std::nullopt;
-    if (c.slot == 4) return QDateTime(t->date(), t->time(), Qt::UTC);
-    return t->toUTC();
+    if (c.slot == 4) return t;  // read as UTC
+    // The zone's rules read once: converting through the C library's local time reads the zone
+    // file again for every record.
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return QDateTime(t->date(), t->time(), zone).toUTC();
 }
 
 }  // namespace fenmor

@@ -32,6 +32,10 @@ using Extras = QList<std::pair<QString, QString>>;
 void KeepAside(const Column& c, Extras& extras);
 [[nodiscard]] QString XNameOf(Meaning m);
 
+// The PDA's digits yyyymmdd, yyyymmddhhnn or yyyymmddhhnnss as a date and time (spec UTC, the
+// clock time as written); nothing for anything else or a day that does not exist.
+[[nodiscard]] std::optional<QDateTime> PdaDigits(const QString& value);
+
 // The moment of the PDA's last change, in UTC. The MI series keeps it in slot 4 in UTC (the
 // separated values show it nine hours on); elsewhere it is the PDA's local clock time.
 [[nodiscard]] std::optional<QDateTime> UpdateMoment(const Column& c);

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 
 namespace fenmor {
@@ -26,6 +27,7 @@ class ContentLines {
 
   private:
     QByteArray out_;
+    QStringEncoder utf8_{QStringEncoder::Utf8};
 };
 
 // One unfolded line as UTF-8, folded: every physical line at most 75 octets before its CR LF,

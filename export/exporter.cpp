@@ -107,10 +107,13 @@ void Exporter::learnMeanings(const Session& s, ListKind list) {
 Columns Exporter::columnsOf(const Session& s, const ParsedRecord& record, ListKind list) {
     learnMeanings(s, list);
     Columns columns;
+    columns.reserve(32);
     for (int k = 2; k <= 31; ++k) {
         const QString value = Unquoted(record[k].trimmed());
         if (value.isEmpty()) continue;
-        Column c{meanings_[k], labels_[k], value, AsShown(s, k, value), k};
+        // Only a column that ends up labelled in a note is shown as the separated values show it.
+        const Meaning m = meanings_[k];
+        Column c{m, labels_[k], value, m == Meaning::Unknown ? AsShown(s, k, value) : value, k};
         if (c.meaning == Meaning::CategoryCode) {
             const auto name = categories_.constFind(CodeKey(value));
             if (name != categories_.cend())
@@ -146,8 +149,10 @@ void Exporter::takeCategory(const ParsedRecord& r) {
 QString Exporter::uidOf(const Session& s, const QStringList& names) {
     QString key = s.zKINO;
     for (const QString& n : names) key += kUS + n;
-    const int repeat = seen_[key]++;
-    if (repeat > 0) key += QStringLiteral("#") + QString::number(repeat);
+    const QUuid uid = QUuid::createUuidV5(kUidSpace, key.toUtf8());
+    const int repeat = seen_[uid]++;
+    if (repeat == 0) return uid.toString(QUuid::WithoutBraces);
+    key += QStringLiteral("#") + QString::number(repeat);
     return QUuid::createUuidV5(kUidSpace, key.toUtf8()).toString(QUuid::WithoutBraces);
 }
 

@@ -16,6 +16,7 @@ namespace {
 struct Card {
     QString name, reading, nickname, company, department, jobTitle, postalCode, address, address2;
     QString homePostalCode, homeAddress, birthday;
+    std::optional<QDate> birthdate;
     QStringList memos, categories, unknown;
     bool secret = false;
     std::optional<QDateTime> modified;
@@ -57,15 +58,16 @@ QString* SingleSlot(Card& c, Meaning m) {
 
 // The birthday as a date, or nothing when the value is not a real date.
 std::optional<QDate> BirthdayOf(const QString& value) {
-    const std::optional<QDateTime> t = ReadDigitDateTime(value);
-    if (!t || value.size() < 8) return std::nullopt;
+    const std::optional<QDateTime> t = PdaDigits(value);
+    if (!t) return std::nullopt;
     return t->date();
 }
 
 void Take(Card& c, const Column& col) {
     const Meaning m = col.meaning;
     if (QString* single = SingleSlot(c, m)) {
-        const bool badDate = m == Meaning::Birthday && !BirthdayOf(col.value);
+        if (m == Meaning::Birthday && single->isEmpty()) c.birthdate = BirthdayOf(col.value);
+        const bool badDate = m == Meaning::Birthday && !c.birthdate;
         if (!single->isEmpty() || badDate) {  // a second name or an unreadable date: kept as text
             c.unknown << LabelledLine(col);
             return;
@@ -153,6 +155,33 @@ QString FormattedName(const Card& c, const Columns& columns) {
     return QStringLiteral("(名前なし)");
 }
 
+// Dates in the forms the versions want, without the cost of a pattern per card: 1 basic date,
+// 2 extended date, 3 basic UTC time stamp, 4 extended UTC time stamp.
+QString Stamp(const QDate& d, const QTime& t, int form) {
+    const bool extended = form == 2 || form == 4;
+    QString out;
+    out.reserve(20);
+    const auto two = [&out](int n) {
+        out += QChar(u'0' + n / 10);
+        out += QChar(u'0' + n % 10);
+    };
+    two(d.year() / 100);
+    two(d.year() % 100);
+    if (extended) out += u'-';
+    two(d.month());
+    if (extended) out += u'-';
+    two(d.day());
+    if (form < 3) return out;
+    out += u'T';
+    two(t.hour());
+    if (extended) out += u':';
+    two(t.minute());
+    if (extended) out += u':';
+    two(t.second());
+    out += u'Z';
+    return out;
+}
+
 }  // namespace
 
 QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
@@ -190,17 +219,13 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
     for (const QString& mail : c.mails)
         out.addText(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"), mail);
     for (const QString& url : c.urls) out.addText(QStringLiteral("URL"), url);
-    if (const auto birthday = BirthdayOf(c.birthday))
-        out.add(QStringLiteral("BDAY"),
-                birthday->toString(v4 ? QStringLiteral("yyyyMMdd") : QStringLiteral("yyyy-MM-dd")));
+    if (c.birthdate) out.add(QStringLiteral("BDAY"), Stamp(*c.birthdate, {}, v4 ? 1 : 2));
     if (!c.categories.isEmpty())
         out.add(QStringLiteral("CATEGORIES"), EscapeParts(c.categories, u','));
     out.addText(QStringLiteral("NOTE"), (c.memos + c.unknown).join(u'\n'));
     if (c.secret && !v4) out.add(QStringLiteral("CLASS"), QStringLiteral("PRIVATE"));
     if (c.modified)
-        out.add(QStringLiteral("REV"),
-                c.modified->toString(v4 ? QStringLiteral("yyyyMMdd'T'HHmmss'Z'")
-                                        : QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")));
+        out.add(QStringLiteral("REV"), Stamp(c.modified->date(), c.modified->time(), v4 ? 3 : 4));
     for (const auto& [name, value] : c.extras) out.addText(name, value);
     out.add(QStringLiteral("END"), QStringLiteral("VCARD"));
     return out.bytes();
