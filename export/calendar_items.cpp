@@ -155,7 +155,7 @@ CalendarItem ScheduleEntry(const QString& start, const QString& end, const QStri
     item.summary = FirstLine(body);
     if (item.summary.isEmpty()) item.summary = mark.trimmed();
     const QString memo = TrimLineEnds(memos.join(u'\n'));
-    item.description = Description(memo.isEmpty() ? body
+    item.description = Description(memo.isEmpty()   ? body
                                    : body.isEmpty() ? memo
                                                     : body + QStringLiteral("\n\n") + memo,
                                    item.summary, kept);
@@ -213,10 +213,10 @@ CalendarItem ActionEntry(const Columns& columns) {
     if (item.done)
         item.completed = finished;
     else if (finished)
-        item.extras.append({XNameOf(Meaning::Completed),
-                            finished->date.toString(QStringLiteral("yyyyMMdd")) +
-                                (finished->time ? finished->time->toString(QStringLiteral("HHmm"))
-                                                : QString())});
+        item.extras.append(
+            {XNameOf(Meaning::Completed),
+             finished->date.toString(QStringLiteral("yyyyMMdd")) +
+                 (finished->time ? finished->time->toString(QStringLiteral("HHmm")) : QString())});
     const QString memo = TrimLineEnds(memos.join(u'\n'));
     item.summary = !subject.isEmpty() ? FirstLine(subject) : FirstLine(memo);
     if (item.summary.isEmpty() && !kept.isEmpty()) item.summary = kept.first();

@@ -165,7 +165,8 @@ void Exporter::addEvent(Session& s, const ParsedRecord& r) {
     for (Column& c : columnsOf(s, r, ListKind::Schedule))
         if (c.slot != start && c.slot != end && c.slot != textSlot && c.slot != 14)
             others.push_back(std::move(c));
-    CalendarItem item = ScheduleEntry(r[start], r[end], text, Unquoted(r[14]), s.tNOW.date(), others);
+    CalendarItem item =
+        ScheduleEntry(r[start], r[end], text, Unquoted(r[14]), s.tNOW.date(), others);
     item.uid = uidOf(s, {r[start].trimmed(), item.summary}) + QStringLiteral("@fenmor");
     write(s, *ics_, CalendarItemBytes(item, settings_.timeMode, s.tNOW));
     ++events_;
@@ -190,7 +191,7 @@ void Exporter::addCard(Session& s, const ParsedRecord& r) {
     }
     const QStringList names = !name.isEmpty() || !reading.isEmpty() ? QStringList{name, reading}
                               : !company.isEmpty()                  ? QStringList{{}, {}, company}
-                                                                    : QStringList{{}, {}, {}, first};
+                                                   : QStringList{{}, {}, {}, first};
     write(s, *vcf_, VCardOf(columns, uidOf(s, names), settings_.vcardVersion));
     ++cards_;
 }

@@ -87,7 +87,7 @@ QString Folded(const QString& text) {
 }
 
 bool Applies(unsigned lists, ListKind list) {
-    const unsigned bit = list == ListKind::AddressBook ? kAddresses
+    const unsigned bit = list == ListKind::AddressBook  ? kAddresses
                          : list == ListKind::ActionList ? kActions
                                                         : kSchedules;
     return (lists & bit) != 0;

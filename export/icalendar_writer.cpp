@@ -30,8 +30,8 @@ void AddTime(ContentLines& out, const QString& name, const CalendarTime& t, Time
 void AddAlarm(ContentLines& out, const CalendarItem& item) {
     out.add(QStringLiteral("BEGIN"), QStringLiteral("VALARM"));
     out.add(QStringLiteral("ACTION"), QStringLiteral("DISPLAY"));
-    out.add(QStringLiteral("DESCRIPTION"), EscapeText(item.summary.isEmpty() ? QStringLiteral("予定")
-                                                                             : item.summary));
+    out.add(QStringLiteral("DESCRIPTION"),
+            EscapeText(item.summary.isEmpty() ? QStringLiteral("予定") : item.summary));
     out.add(QStringLiteral("TRIGGER"), QStringLiteral("-PT%1M").arg(*item.alarmMinutes));
     out.add(QStringLiteral("END"), QStringLiteral("VALARM"));
 }

@@ -31,11 +31,11 @@ struct CalendarItem {
     std::optional<CalendarTime> due;    // tasks
     std::optional<CalendarTime> completed;
     bool done = false;
-    int priority = 0;  // 1 highest to 9 lowest; 0 none
-    bool secret = false;                 // CLASS:PRIVATE
-    std::optional<int> alarmMinutes;     // a reminder this many minutes before the start
-    std::optional<QDateTime> modified;   // the PDA's last change (LAST-MODIFIED)
-    Extras extras;                       // X- properties
+    int priority = 0;                   // 1 highest to 9 lowest; 0 none
+    bool secret = false;                // CLASS:PRIVATE
+    std::optional<int> alarmMinutes;    // a reminder this many minutes before the start
+    std::optional<QDateTime> modified;  // the PDA's last change (LAST-MODIFIED)
+    Extras extras;                      // X- properties
 };
 
 // How times of day are written: floating (the same clock time wherever the calendar is) or
