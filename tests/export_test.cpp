@@ -137,7 +137,7 @@ TEST(FieldMeanings, TypeThenTagThenTitleThenKeywords) {
         {A, "", "FURI", "", Meaning::Reading},
         {A, "HZIP", "", "", Meaning::HomePostalCode},
         {A, "HTEL", "NAME", "", Meaning::HomePhone},  // the type wins over the tag
-        {A, "CHAR", "", "氏名", Meaning::Name},    // a storage type says nothing
+        {A, "CHAR", "", "氏名", Meaning::Name},       // a storage type says nothing
         {A, "", "TITL", "件名", Meaning::JobTitle},
         {A, "", "", "ﾌﾘｶﾞﾅ", Meaning::Reading},
         {A, "", "", "自宅〒", Meaning::HomePostalCode},
@@ -173,11 +173,13 @@ Column C(Meaning m, const char* value, int slot = 10) {
 }
 
 QByteArray Ics(const CalendarItem& item) {
-    return CalendarItemBytes(item, TimeMode::Floating, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    return CalendarItemBytes(item, TimeMode::Floating,
+                             QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
 }
 
 QByteArray Event(const Columns& others, const char* end = "202403051100", const char* mark = "") {
-    return Ics(ScheduleEntry("202403051000", Q(end), Q("会議"), Q(mark), QDate(2024, 3, 5), others));
+    return Ics(
+        ScheduleEntry("202403051000", Q(end), Q("会議"), Q(mark), QDate(2024, 3, 5), others));
 }
 
 TEST(Mappings, WhatThePdaHoldsLandsWhereClientsReadIt) {
@@ -190,8 +192,10 @@ TEST(Mappings, WhatThePdaHoldsLandsWhereClientsReadIt) {
     const Row rows[] = {
         {"alarm on", Event({C(M::AlarmMinutes, "10"), C(M::AlarmOn, "1")}),
          "BEGIN:VALARM\r\nACTION:DISPLAY\r\n", "X-FENMOR-ALARM"},
-        {"alarm off", Event({C(M::AlarmMinutes, "10"), C(M::AlarmOn, "0")}), "X-FENMOR-ALARM:10", "VALARM"},
-        {"alarm minutes", Event({C(M::AlarmMinutes, "10")}), "TRIGGER:-PT10M\r\n", "X-FENMOR-ALARM"},
+        {"alarm off", Event({C(M::AlarmMinutes, "10"), C(M::AlarmOn, "0")}), "X-FENMOR-ALARM:10",
+         "VALARM"},
+        {"alarm minutes", Event({C(M::AlarmMinutes, "10")}), "TRIGGER:-PT10M\r\n",
+         "X-FENMOR-ALARM"},
         {"secret", Event({C(M::Secret, "1")}), "CLASS:PRIVATE", "L: "},
         {"not secret", Event({C(M::Secret, "0")}), "SUMMARY", "CLASS"},
         {"repeat kept raw", Event({C(M::Repeat, "2")}), "X-FENMOR-REPEAT:2", "RRULE"},
@@ -220,18 +224,20 @@ TEST(Mappings, WhatThePdaHoldsLandsWhereClientsReadIt) {
         {"priority 2", Ics(ActionEntry({C(M::Priority, "2")})), "PRIORITY:5\r\n", "L: "},
         {"priority 3", Ics(ActionEntry({C(M::Priority, "3")})),
          "PRIORITY:9\r\nSTATUS:NEEDS-ACTION\r\nX-FENMOR-PRIORITY:3", "L: "},
-        {"home address", VCardOf({C(M::HomePostalCode, "150-0001"), C(M::HomeAddress, "渋谷")}, "u", 4),
+        {"home address",
+         VCardOf({C(M::HomePostalCode, "150-0001"), C(M::HomeAddress, "渋谷")}, "u", 4),
          "ADR;TYPE=home:;;渋谷;;;150-0001;", "L: "},
         {"home and work phones", VCardOf({C(M::HomePhone, "1"), C(M::WorkPhone, "2")}, "u", 4),
          "TEL;TYPE=home,voice:1\r\nTEL;TYPE=work,voice:2", "L: "},
-        {"nickname", VCardOf({C(M::Name, "a"), C(M::Nickname, "じろう")}, "u", 4), "NICKNAME:じろう",
-         "NOTE"},
+        {"nickname", VCardOf({C(M::Name, "a"), C(M::Nickname, "じろう")}, "u", 4),
+         "NICKNAME:じろう", "NOTE"},
         {"REV 4.0", VCardOf({C(M::UpdateTime, "20240302101500", 4)}, "u", 4),
          "REV:20240302T101500Z", "NOTE"},
         {"REV 3.0", VCardOf({C(M::UpdateTime, "20240302101500", 4)}, "u", 3),
          "REV:2024-03-02T10:15:00Z", "NOTE"},
         {"note for people",
-         VCardOf({C(M::Name, "a"), C(M::RecordNumber, "11"), C(M::Secret, "0"), C(M::Memo, "m")}, "u", 4),
+         VCardOf({C(M::Name, "a"), C(M::RecordNumber, "11"), C(M::Secret, "0"), C(M::Memo, "m")},
+                 "u", 4),
          "NOTE:m\r\n", "L: "},
         {"UID in 3.0", VCardOf({C(M::Name, "a")}, "u", 3), "UID:urn:uuid:u\r\n", "NOTE"},
     };
@@ -333,8 +339,8 @@ QByteArray ActionLists() {
                Q("ﾒﾓ")});
     b += Line({"D", "1", "", "", "", "", "", Q("見積書, 送付; 至急\\"), "200103201700", "0", "1",
                Q("仕事"), Q("ｻﾝﾗｲｽﾞ工業\x1f\"山崎さん\"")});
-    b += Line(
-        {"D", "2", "", "", "", "", "", Q("月報\"\"2月分\"\""), "20010231", "200103151200", Q("高"), "", ""});
+    b += Line({"D", "2", "", "", "", "", "", Q("月報\"\"2月分\"\""), "20010231", "200103151200",
+               Q("高"), "", ""});
     b += Line({"D", "3", "", "", "", "", "", "", "20010401", Q("済"), "?", "", Q("件名なし")});
     b += Line({"I", "RECN", "ITEM", "LTDY", "FNDY", "MEMO", "PRTY", "GRUP"});
     b += Line({"D", "1", Q("ﾃﾞｰﾀ整理､ﾊﾞｯｸｱｯﾌﾟ"), "20010410", "", "2", Q("外付けﾃﾞｨｽｸ"), Q("家")});
@@ -374,8 +380,8 @@ QByteArray MiScheduleSent(bool edited) {
     QByteArray b = Line({"M", "MI", "1", "", "", "", "SCHEDULE", "2", "", "20240301090000"});
     b += Line({"C", "NUMB", "CHAR", "TIME", "CHAR", "CHAR", "CHAR", "TIME", "TIME", "CHAR", "CHAR",
                "CHAR", "CHAR", "CHAR", "CHAR", "CHAR"});
-    b += Line({"T", Q("番号"), "", Q("更新日時"), "", "", "", Q("開始"), Q("終了"), Q("内容"), Q("メモ"),
-               Q("予告"), Q("予告ON"), Q("マーク"), Q("繰返し"), Q("秘密")});
+    b += Line({"T", Q("番号"), "", Q("更新日時"), "", "", "", Q("開始"), Q("終了"), Q("内容"),
+               Q("メモ"), Q("予告"), Q("予告ON"), Q("マーク"), Q("繰返し"), Q("秘密")});
     const char* rows[][7] = {
         {"202403051400", "202403051500", "打合せ", "資料を持参", "10", "1", "0"},
         {"20240306", "", "創立記念日", "", "", "0", "1"},
@@ -439,8 +445,8 @@ QByteArray ActionsAndPiScheduleSent(bool edited) {
                "", "MARK"});
     b += Line({"D", "1", "202403111000", edited ? "202403111200" : "202403111100", "15", "1",
                Q("定例"), "1", "2", "20241231", "", "", "", "3"});
-    b += Line({"D", "2", "202403120900", "", "", "0", edited ? Q("健診\x1f持ち物確認") : Q("健診"), "",
-               "", "", "", "", "", ""});
+    b += Line({"D", "2", "202403120900", "", "", "0", edited ? Q("健診\x1f持ち物確認") : Q("健診"),
+               "", "", "", "", "", "", ""});
     return b;
 }
 
@@ -457,7 +463,8 @@ TEST(RealClients, AnEditedResendUpdatesEveryItemInsteadOfDoublingIt) {
         {"actions", ActionsAndPiScheduleSent}};
     for (const auto& [name, make] : transfers) {
         for (const bool edited : {false, true}) {
-            const QString path = dir.filePath(QString::fromLatin1(name) + (edited ? "-2" : "") + ".cap");
+            const QString path =
+                dir.filePath(QString::fromLatin1(name) + (edited ? "-2" : "") + ".cap");
             QFile f(path);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(make(edited));
