@@ -1,6 +1,7 @@
 // What every exporter does alike with a record's columns.
 #include "export/columns.h"
 
+#include <QHash>
 #include <QTimeZone>
 
 #include "files/date_pattern.h"
@@ -86,10 +87,16 @@ std::optional<QDateTime> UpdateMoment(const Column& c) {
     std::optional<QDateTime> t = PdaDigits(c.value);
     if (!t) return std::nullopt;
     if (c.slot == 4) return t;  // read as UTC
-    // The zone's rules read once: converting through the C library's local time reads the zone
-    // file again for every record.
+    // The zone's offset looked up once a day: converting every record through the zone's rules
+    // (or the C library's local time, which reads the zone file each time) cost more than
+    // writing the card. A change of offset within a day is not looked for.
     static const QTimeZone zone = QTimeZone::systemTimeZone();
-    return QDateTime(t->date(), t->time(), zone).toUTC();
+    static QHash<qint64, int> offsets;
+    const qint64 day = t->date().toJulianDay();
+    auto offset = offsets.constFind(day);
+    if (offset == offsets.cend())
+        offset = offsets.insert(day, zone.offsetFromUtc(QDateTime(t->date(), QTime(12, 0), zone)));
+    return t->addSecs(-*offset);
 }
 
 }  // namespace fenmor

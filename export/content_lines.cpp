@@ -52,10 +52,12 @@ QString EscapeText(const QString& text) {
 }
 
 QString EscapeParts(const QStringList& parts, QChar separator) {
-    QStringList escaped;
-    escaped.reserve(parts.size());
-    for (const QString& p : parts) escaped << EscapeText(p);
-    return escaped.join(separator);
+    QString out;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) out += separator;
+        out += EscapeText(parts[i]);
+    }
+    return out;
 }
 
 QByteArray FoldLine(const QByteArray& line) {

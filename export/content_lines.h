@@ -23,6 +23,8 @@ class ContentLines {
     void add(const QString& nameAndParams, const QString& value);
     // A text property: empty text adds nothing.
     void addText(const QString& nameAndParams, const QString& text);
+    // Lines that are fixed, already ended by CR LF.
+    void raw(const char* lines) { out_ += lines; }
     [[nodiscard]] const QByteArray& bytes() const { return out_; }
 
   private:

@@ -148,7 +148,10 @@ void Exporter::takeCategory(const ParsedRecord& r) {
 // Records of a transfer that share all of it are told apart by their order.
 QString Exporter::uidOf(const Session& s, const QStringList& names) {
     QString key = s.zKINO;
-    for (const QString& n : names) key += kUS + n;
+    for (const QString& n : names) {
+        key += kUS;
+        key += n;
+    }
     const QUuid uid = QUuid::createUuidV5(kUidSpace, key.toUtf8());
     const int repeat = seen_[uid]++;
     if (repeat == 0) return uid.toString(QUuid::WithoutBraces);

@@ -122,28 +122,22 @@ std::pair<QString, QString> SplitName(const QString& name) {
 }
 
 QString PhoneType(Meaning m, bool v4) {
-    const char* t = "voice";
     switch (m) {
         case Meaning::HomePhone:
-            t = "home,voice";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=home,voice")
+                      : QStringLiteral("TEL;TYPE=HOME,VOICE");
         case Meaning::WorkPhone:
-            t = "work,voice";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=work,voice")
+                      : QStringLiteral("TEL;TYPE=WORK,VOICE");
         case Meaning::Mobile:
-            t = "cell";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=cell") : QStringLiteral("TEL;TYPE=CELL");
         case Meaning::Fax:
-            t = "fax";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=fax") : QStringLiteral("TEL;TYPE=FAX");
         case Meaning::HomeFax:
-            t = "home,fax";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=home,fax") : QStringLiteral("TEL;TYPE=HOME,FAX");
         default:
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=voice") : QStringLiteral("TEL;TYPE=VOICE");
     }
-    const QString type = QString::fromLatin1(t);
-    return QStringLiteral("TEL;TYPE=") + (v4 ? type : type.toUpper());
 }
 
 QString FormattedName(const Card& c, const Columns& columns) {
@@ -190,9 +184,8 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
     for (const Column& col : columns) Take(c, col);
 
     ContentLines out;
-    out.add(QStringLiteral("BEGIN"), QStringLiteral("VCARD"));
-    out.add(QStringLiteral("VERSION"), v4 ? QStringLiteral("4.0") : QStringLiteral("3.0"));
-    out.add(QStringLiteral("PRODID"), QStringLiteral("-//Fenmor//Fenmor//JA"));
+    out.raw(v4 ? "BEGIN:VCARD\r\nVERSION:4.0\r\nPRODID:-//Fenmor//Fenmor//JA\r\n"
+               : "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Fenmor//Fenmor//JA\r\n");
     // One UID text in both versions, so that switching versions updates instead of doubling.
     out.add(QStringLiteral("UID"), QStringLiteral("urn:uuid:") + uid);
     out.addText(QStringLiteral("FN"), FormattedName(c, columns));
@@ -227,7 +220,7 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
     if (c.modified)
         out.add(QStringLiteral("REV"), Stamp(c.modified->date(), c.modified->time(), v4 ? 3 : 4));
     for (const auto& [name, value] : c.extras) out.addText(name, value);
-    out.add(QStringLiteral("END"), QStringLiteral("VCARD"));
+    out.raw("END:VCARD\r\n");
     return out.bytes();
 }
 
