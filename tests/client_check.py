@@ -195,6 +195,9 @@ def main():
             count = {letter: sum(len(s["records"]) for s in sets if s["kind"][1:] == letter)
                      for letter in "STA"}
             records = {"VEVENT": count["S"], "VTODO": count["T"], "VCARD": count["A"]}
+            for capture in (original, edited):  # every field found, the Shift-JIS files unchanged
+                export_check.check_capture(tool, work / "fields" / pathlib.Path(capture).stem,
+                                           pathlib.Path(capture))
             first = convert(tool, work / f"{n}a", pathlib.Path(original))
             second = convert(tool, work / f"{n}b", pathlib.Path(edited), "--vcard-version", "3")
             book = check_server(base, n, records, first, second)
