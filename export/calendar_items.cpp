@@ -191,12 +191,15 @@ CalendarItem ActionEntry(const Columns& columns) {
                 if (bad) kept << LabelledLine(c);
                 break;
             case Meaning::Completed:
-                finished = ReadPdaTime(c.value, &bad);
-                if (bad) item.extras.append({XNameOf(c.meaning), c.value});
-                break;
             case Meaning::DoneMark:
-                marked = marked.value_or(false) || IsOn(c.value);
-                KeepAside(c, item.extras);
+                // Lists mix them up: a date in the mark's column, a mark ("済") in the date's.
+                if (const auto when = ReadPdaTime(c.value, &bad)) {
+                    finished = when;
+                    if (c.meaning == Meaning::DoneMark) marked = true;
+                } else {
+                    marked = marked.value_or(false) || IsOn(c.value);
+                    KeepAside(c, item.extras);
+                }
                 break;
             case Meaning::Priority: {
                 bool number = false;

@@ -220,6 +220,8 @@ TEST(Mappings, WhatThePdaHoldsLandsWhereClientsReadIt) {
         {"date alone", Ics(ActionEntry({C(M::Subject, "a"), C(M::Completed, "20240305")})),
          "STATUS:COMPLETED", "NEEDS-ACTION"},
         {"nothing done", Ics(ActionEntry({C(M::Subject, "a")})), "STATUS:NEEDS-ACTION", "PERCENT"},
+        {"mark in the date's column", Ics(ActionEntry({C(M::Subject, "a"), C(M::Completed, "済")})),
+         "STATUS:COMPLETED", "NEEDS-ACTION"},
         {"priority 1", Ics(ActionEntry({C(M::Priority, "1")})), "PRIORITY:1\r\n", "L: "},
         {"priority 2", Ics(ActionEntry({C(M::Priority, "2")})), "PRIORITY:5\r\n", "L: "},
         {"priority 3", Ics(ActionEntry({C(M::Priority, "3")})),
