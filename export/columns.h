@@ -32,7 +32,7 @@ using Extras = QList<std::pair<QString, QString>>;
 void KeepAside(const Column& c, Extras& extras);
 [[nodiscard]] QString XNameOf(Meaning m);
 
-// The PDA's digits yyyymmdd, yyyymmddhhnn or yyyymmddhhnnss as a date and time (spec UTC, the
+// The PDA's digits yyyymmdd, yyyymmddhhnn or yyyymmddhhnnss as a date and time (in UTC, the
 // clock time as written); nothing for anything else or a day that does not exist.
 [[nodiscard]] std::optional<QDateTime> PdaDigits(const QString& value);
 
