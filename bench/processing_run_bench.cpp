@@ -1,6 +1,7 @@
 // What the processing run costs on the largest transfer the buffer takes, against the bare
 // decoding and line cutting of the same buffer entries; the same run with the raw save and its
-// dump on, and a capture of the same size that holds no carriage return (one unfinished line).
+// dump on, the same run writing UTF-8 with the .ics and .vcf files beside it, and a capture of
+// the same size that holds no carriage return (one unfinished line).
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -17,6 +18,7 @@
 #include "core/received_buffer.h"
 #include "core/session.h"
 #include "core/sjis.h"
+#include "export/exporter.h"
 #include "tests/support/fakes.h"
 #include "tests/support/transfers.h"
 
@@ -125,7 +127,7 @@ void BM_BareDecode(benchmark::State& state) {
     SetCounters(state, lines);
 }
 
-enum class Run { Plain, RawSave, NoCarriageReturn };
+enum class Run { Plain, RawSave, Exports, NoCarriageReturn };
 
 // The whole run on a filled buffer: conversions, parser, dispatch, writers, the output file,
 // and with RawSave the ".rcv" file and its dump. The receive events that fill the buffer are
@@ -137,6 +139,8 @@ void BM_ProcessingRun(benchmark::State& state, Run kind) {
     int messages = 0;
     for (auto _ : state) {
         Receiver r(folder);
+        Exporter exporter({OutputFile::Charset::Utf8, true, true, 4, TimeMode::Floating});
+        if (kind == Run::Exports) r.session.exports = &exporter;
         r.options.setValue(Option::ckSF1, kind == Run::RawSave ? 1 : 0);
         if (!test::AppendInBlocks(r.session, bytes)) {
             state.SkipWithError("the transfer does not fit into the buffer");
@@ -165,6 +169,8 @@ BENCHMARK_CAPTURE(BM_ProcessingRun, plain, Run::Plain)
     ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 BENCHMARK_CAPTURE(BM_ProcessingRun, raw_save_and_dump, Run::RawSave)
     ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_ProcessingRun, utf8_ics_vcf, Run::Exports)
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 BENCHMARK_CAPTURE(BM_ProcessingRun, no_carriage_return, Run::NoCarriageReturn)
     ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
@@ -187,7 +193,7 @@ public:
         if (bare <= 0 || plain <= 0) return;
         std::printf("\nProcessingRun / BareDecode = %.1f ms / %.1f ms = %.2f\n", plain * 1e3,
                     bare * 1e3, plain / bare);
-        for (const char* name : {"raw_save_and_dump", "no_carriage_return"}) {
+        for (const char* name : {"raw_save_and_dump", "utf8_ics_vcf", "no_carriage_return"}) {
             const double run = median(std::string("BM_ProcessingRun/") + name);
             if (run > 0)
                 std::printf("%s / plain = %.1f ms / %.1f ms = %.2f\n", name, run * 1e3,

@@ -38,12 +38,12 @@ QString Description(const QString& text, const QString& summary, const QStringLi
     return parts.join(QStringLiteral("\n\n"));
 }
 
-// iCalendar's priority, 1 highest to 9 lowest; *number tells whether the value was one.
+// iCalendar's priority by rank: the PDA's 1, 2, 3 are high (1), medium (5) and low (9);
+// *number tells whether the value was a number.
 int PriorityOf(const QString& value, bool* number) {
     const QString v = value.normalized(QString::NormalizationForm_KC).trimmed().toUpper();
     const int n = v.toInt(number);
-    if (*number && n >= 0 && n <= 9) return n;
-    *number = false;
+    if (*number) return n <= 0 ? 0 : n == 1 ? 1 : n == 2 ? 5 : 9;
     if (v == u"高" || v == u"A" || v == u"H") return 1;
     if (v == u"中" || v == u"B" || v == u"M") return 5;
     if (v == u"低" || v == u"C" || v == u"L") return 9;
@@ -55,9 +55,33 @@ bool IsNotDone(const QString& value) {
     return no.contains(value.normalized(QString::NormalizationForm_KC).trimmed().toUpper());
 }
 
-}  // namespace
+bool IsOn(const QString& value) { return !IsNotDone(value); }
 
-QString LabelledLine(const Column& c) { return c.label + QStringLiteral(": ") + c.shown; }
+// What schedules and action lists share: memos, categories, secret, update time, bookkeeping.
+// Returns false for a column it does not take.
+bool TakeCommon(CalendarItem& item, const Column& c, QStringList& memos) {
+    switch (c.meaning) {
+        case Meaning::Memo:
+            memos << c.value;
+            return true;
+        case Meaning::Category:
+            item.categories << c.value;
+            return true;
+        case Meaning::Secret:
+            item.secret = item.secret || IsOn(c.value);
+            return true;
+        case Meaning::UpdateTime:
+            item.modified = UpdateMoment(c);
+            if (!item.modified) KeepAside(c, item.extras);
+            return true;
+        default:
+            if (!IsBookkeeping(c.meaning)) return false;
+            KeepAside(c, item.extras);
+            return true;
+    }
+}
+
+}  // namespace
 
 std::optional<CalendarTime> ReadPdaTime(const QString& value, bool* bad) {
     const QString v = value.trimmed();
@@ -74,9 +98,32 @@ std::optional<CalendarTime> ReadPdaTime(const QString& value, bool* bad) {
 }
 
 CalendarItem ScheduleEntry(const QString& start, const QString& end, const QString& text,
-                           const QString& mark, const QDate& fallbackDay) {
+                           const QString& mark, const QDate& fallbackDay, const Columns& others) {
     CalendarItem item;
-    QStringList kept;
+    QStringList kept, memos;
+    bool alarmOn = false, alarmSwitch = false;
+    QString minutes;
+    for (const Column& c : others) {
+        if (c.meaning == Meaning::AlarmMinutes && minutes.isEmpty()) {
+            minutes = c.value;
+        } else if (c.meaning == Meaning::AlarmOn) {
+            alarmSwitch = true;
+            alarmOn = alarmOn || IsOn(c.value);
+        } else if (c.meaning == Meaning::Repeat || c.meaning == Meaning::RepeatEnd) {
+            // The code's meaning is not told by the data set: kept raw, no rule invented.
+            item.extras.append({XNameOf(c.meaning), c.value});
+        } else if (!TakeCommon(item, c, memos)) {
+            kept << LabelledLine(c);
+        }
+    }
+    bool number = false;
+    const int n = minutes.toInt(&number);
+    if (number && n >= 0 && (alarmOn || !alarmSwitch))
+        item.alarmMinutes = n;
+    else if (!minutes.isEmpty())
+        item.extras.append({XNameOf(Meaning::AlarmMinutes), minutes});
+    else if (alarmOn)
+        item.alarmMinutes = 0;
     bool badStart = false, badEnd = false;
     std::optional<CalendarTime> s = ReadPdaTime(start, &badStart);
     std::optional<CalendarTime> e = ReadPdaTime(end, &badEnd);
@@ -107,8 +154,19 @@ CalendarItem ScheduleEntry(const QString& start, const QString& end, const QStri
     const QString body = TrimLineEnds(text);
     item.summary = FirstLine(body);
     if (item.summary.isEmpty()) item.summary = mark.trimmed();
-    item.description = Description(body, item.summary, kept);
-    if (!mark.trimmed().isEmpty()) item.categories << mark.trimmed();
+    const QString memo = TrimLineEnds(memos.join(u'\n'));
+    item.description = Description(memo.isEmpty()   ? body
+                                   : body.isEmpty() ? memo
+                                                    : body + QStringLiteral("\n\n") + memo,
+                                   item.summary, kept);
+    // A mark that is the number of an icon on the PDA means nothing to a calendar user.
+    const QString m = mark.trimmed();
+    bool numbered = false;
+    m.toInt(&numbered);
+    if (numbered)
+        item.extras.append({XNameOf(Meaning::Mark), m});
+    else if (!m.isEmpty())
+        item.categories << m;
     return item;
 }
 
@@ -117,6 +175,8 @@ CalendarItem ActionEntry(const Columns& columns) {
     item.todo = true;
     QString subject;
     QStringList memos, kept;
+    std::optional<bool> marked;  // the done mark, where the list has one
+    std::optional<CalendarTime> finished;
     for (const Column& c : columns) {
         bool bad = false;
         switch (c.meaning) {
@@ -131,30 +191,35 @@ CalendarItem ActionEntry(const Columns& columns) {
                 if (bad) kept << LabelledLine(c);
                 break;
             case Meaning::Completed:
+            case Meaning::DoneMark:
+                // Lists mix them up: a date in the mark's column, a mark ("済") in the date's.
                 if (const auto when = ReadPdaTime(c.value, &bad)) {
-                    item.completed = when;
-                    item.done = true;
+                    finished = when;
+                    if (c.meaning == Meaning::DoneMark) marked = true;
                 } else {
-                    item.done = !IsNotDone(c.value);  // a mark, kept as the PDA showed it
-                    kept << LabelledLine(c);
+                    marked = marked.value_or(false) || IsOn(c.value);
+                    KeepAside(c, item.extras);
                 }
                 break;
             case Meaning::Priority: {
                 bool number = false;
                 item.priority = PriorityOf(c.value, &number);
-                if (!number) kept << LabelledLine(c);  // a word, or nothing a calendar knows
+                item.extras.append({XNameOf(c.meaning), c.value});
                 break;
             }
-            case Meaning::Memo:
-                memos << c.value;
-                break;
-            case Meaning::Category:
-                item.categories << c.value;
-                break;
             default:
-                kept << LabelledLine(c);
+                if (!TakeCommon(item, c, memos)) kept << LabelledLine(c);
         }
     }
+    // The mark decides where there is one; else a completion date means done.
+    item.done = marked.value_or(finished.has_value());
+    if (item.done)
+        item.completed = finished;
+    else if (finished)
+        item.extras.append(
+            {XNameOf(Meaning::Completed),
+             finished->date.toString(QStringLiteral("yyyyMMdd")) +
+                 (finished->time ? finished->time->toString(QStringLiteral("HHmm")) : QString())});
     const QString memo = TrimLineEnds(memos.join(u'\n'));
     item.summary = !subject.isEmpty() ? FirstLine(subject) : FirstLine(memo);
     if (item.summary.isEmpty() && !kept.isEmpty()) item.summary = kept.first();

@@ -15,9 +15,10 @@ namespace fenmor {
 [[nodiscard]] std::optional<CalendarTime> ReadPdaTime(const QString& value, bool* bad);
 
 // fallbackDay: the day the event goes on when neither start nor end is a date (the transfer's).
+// others: the entry's other columns (memo, alarm, repeat, categories, secret, bookkeeping).
 [[nodiscard]] CalendarItem ScheduleEntry(const QString& start, const QString& end,
                                          const QString& text, const QString& mark,
-                                         const QDate& fallbackDay);
+                                         const QDate& fallbackDay, const Columns& others = {});
 
 [[nodiscard]] CalendarItem ActionEntry(const Columns& columns);
 

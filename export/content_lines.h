@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 
 namespace fenmor {
@@ -22,10 +23,13 @@ class ContentLines {
     void add(const QString& nameAndParams, const QString& value);
     // A text property: empty text adds nothing.
     void addText(const QString& nameAndParams, const QString& text);
+    // Lines that are fixed, already ended by CR LF.
+    void raw(const char* lines) { out_ += lines; }
     [[nodiscard]] const QByteArray& bytes() const { return out_; }
 
   private:
     QByteArray out_;
+    QStringEncoder utf8_{QStringEncoder::Utf8};
 };
 
 // One unfolded line as UTF-8, folded: every physical line at most 75 octets before its CR LF,

@@ -27,6 +27,25 @@ QString AsShown(const Session& s, int k, const QString& value) {
     return FormatDatePattern(t->date(), t->time(), s.opt.text(Option::txYMD2));
 }
 
+// The line format keeps a quote inside a value doubled; the exported value has one.
+QString Unquoted(QString value) {
+    if (value.contains(u'"')) value.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return value;
+}
+
+bool AllDigits(const QString& v) {
+    if (v.isEmpty()) return false;
+    for (const QChar c : v)
+        if (!c.isDigit()) return false;
+    return true;
+}
+
+// Category codes compare as numbers where they are numbers ("01" is "1").
+QString CodeKey(const QString& code) {
+    const QString v = code.trimmed();
+    return AllDigits(v) ? QString::number(v.toLongLong()) : v;
+}
+
 }  // namespace
 
 // A parser of its own that keeps line breaks as line breaks: for separated values the
@@ -37,7 +56,15 @@ struct Exporter::Scratch {
     Session session{options, silent, silent, silent};
 };
 
-Exporter::Exporter(const ExportSettings& settings) : settings_(settings) {}
+// One file beside the output file, written item by item and put in place at the run's end.
+struct Exporter::Stream {
+    QString extension;
+    std::unique_ptr<QSaveFile> file;
+    bool failed = false;
+    QString error;
+};
+
+Exporter::Exporter(const ExportSettings& settings) : settings_(settings) { reset(); }
 Exporter::~Exporter() = default;
 
 void Exporter::outputFileOpened(OutputFile& file) {
@@ -53,89 +80,182 @@ ParsedRecord Exporter::withLineBreaks(const Session& s, const ParsedRecord& pars
     return scratch_->session.DataRecord;
 }
 
-Columns Exporter::columnsOf(const Session& s, const ParsedRecord& record, ListKind list) const {
-    Columns columns;
+void Exporter::startDataSet(const ParsedRecord& header, bool category) {
+    types_.fill(QString());
+    titles_.fill(QString());
+    for (int k = 1; k <= 31; ++k) tags_[k] = header[1] == u"M" ? QString() : TrimSpaces(header[k]);
+    categoryTable_ = category;
+    categoryLines_ = 0;
+    meaningsFor_ = -1;
+}
+
+// Once per data set, not per record: the meaning and the label of every column.
+void Exporter::learnMeanings(const Session& s, ListKind list) {
+    if (meaningsFor_ == static_cast<int>(list)) return;
+    const bool mi = s.zKINO.startsWith(u'M');
     for (int k = 2; k <= 31; ++k) {
-        const QString value = record[k].trimmed();
+        meanings_[k] = MeaningOf(list, types_[k], tags_[k], titles_[k]);
+        if (mi && meanings_[k] == Meaning::Unknown)
+            meanings_[k] = MiSlotMeaning(k, s.FieldTypes[k] == u"TIME");
+        labels_[k] = !titles_[k].isEmpty() ? Unquoted(titles_[k])
+                     : !tags_[k].isEmpty() ? tags_[k]
+                                           : QStringLiteral("項目") + QString::number(k);
+    }
+    meaningsFor_ = static_cast<int>(list);
+}
+
+Columns Exporter::columnsOf(const Session& s, const ParsedRecord& record, ListKind list) {
+    learnMeanings(s, list);
+    Columns columns;
+    columns.reserve(32);
+    for (int k = 2; k <= 31; ++k) {
+        const QString value = Unquoted(record[k].trimmed());
         if (value.isEmpty()) continue;
-        Column c;
-        c.meaning = MeaningOf(list, tags_[k], titles_[k]);
-        c.label = !titles_[k].isEmpty() ? titles_[k]
-                  : !tags_[k].isEmpty() ? tags_[k]
-                                        : QStringLiteral("項目") + QString::number(k);
-        c.value = value;
-        c.shown = AsShown(s, k, value);
+        // Only a column that ends up labelled in a note is shown as the separated values show it.
+        const Meaning m = meanings_[k];
+        Column c{m, labels_[k], value, m == Meaning::Unknown ? AsShown(s, k, value) : value, k};
+        if (c.meaning == Meaning::CategoryCode) {
+            const auto name = categories_.constFind(CodeKey(value));
+            if (name != categories_.cend())
+                columns.push_back({Meaning::Category, c.label, *name, *name, k});
+        }
         columns.push_back(std::move(c));
     }
     return columns;
 }
 
-// The same record gives the same identifier in every transfer, so that a calendar or an
-// address book that imports a transfer twice updates its entries instead of doubling them.
-QString Exporter::uidOf(const Session& s, const ParsedRecord& record) {
+// A line of the category table: its code (the column tagged "CTGR", else the first number,
+// else its place in the table) and its name (the first other text).
+void Exporter::takeCategory(const ParsedRecord& r) {
+    ++categoryLines_;
+    QString code, name;
+    for (int k = 2; k <= 31; ++k)
+        if (tags_[k] == u"CTGR") code = r[k].trimmed();
+    for (int k = 2; k <= 31; ++k) {
+        const QString v = Unquoted(r[k].trimmed());
+        if (v.isEmpty() || tags_[k] == u"CTGR") continue;
+        if (AllDigits(v)) {
+            if (code.isEmpty()) code = v;
+        } else if (name.isEmpty()) {
+            name = v;
+        }
+    }
+    if (code.isEmpty()) code = QString::number(categoryLines_);
+    if (!name.isEmpty()) categories_.insert(CodeKey(code), name);
+}
+
+// What names a record gives its identifier, so that an edit of anything else updates the item.
+// Records of a transfer that share all of it are told apart by their order.
+QString Exporter::uidOf(const Session& s, const QStringList& names) {
     QString key = s.zKINO;
-    for (int k = 2; k <= 31; ++k) key += kUS + record[k];
-    const int repeat = seen_[key]++;
-    if (repeat > 0) key += QStringLiteral("#") + QString::number(repeat);
+    for (const QString& n : names) {
+        key += kUS;
+        key += n;
+    }
+    const QUuid uid = QUuid::createUuidV5(kUidSpace, key.toUtf8());
+    const int repeat = seen_[uid]++;
+    if (repeat == 0) return uid.toString(QUuid::WithoutBraces);
+    key += QStringLiteral("#") + QString::number(repeat);
     return QUuid::createUuidV5(kUidSpace, key.toUtf8()).toString(QUuid::WithoutBraces);
 }
 
-void Exporter::addScheduleEntry(Session& s, const ParsedRecord& r) {
-    const bool pi = s.zKINO == u"PS";
-    QString text = r[pi ? 7 : 10];
+void Exporter::addEvent(Session& s, const ParsedRecord& r) {
+    const bool pi = s.zKINO[0] == u'P';
+    const int start = pi ? 3 : 8, end = pi ? 4 : 9, textSlot = pi ? 7 : 10;
+    QString text = Unquoted(r[textSlot]);
     if (s.opt.ticked(Option::ckHkana)) text = WidenHalfWidthKana(text);
-    CalendarItem item = ScheduleEntry(r[pi ? 3 : 8], r[pi ? 4 : 9], text, r[14], s.tNOW.date());
-    item.uid = uidOf(s, r) + QStringLiteral("@fenmor");
-    items_.push_back(std::move(item));
+    Columns others;
+    for (Column& c : columnsOf(s, r, ListKind::Schedule))
+        if (c.slot != start && c.slot != end && c.slot != textSlot && c.slot != 14)
+            others.push_back(std::move(c));
+    CalendarItem item =
+        ScheduleEntry(r[start], r[end], text, Unquoted(r[14]), s.tNOW.date(), others);
+    item.uid = uidOf(s, {r[start].trimmed(), item.summary}) + QStringLiteral("@fenmor");
+    write(s, *ics_, CalendarItemBytes(item, settings_.timeMode, s.tNOW));
     ++events_;
+}
+
+void Exporter::addTask(Session& s, const ParsedRecord& r) {
+    CalendarItem item = ActionEntry(columnsOf(s, r, ListKind::ActionList));
+    item.uid = uidOf(s, {item.summary}) + QStringLiteral("@fenmor");
+    write(s, *ics_, CalendarItemBytes(item, settings_.timeMode, s.tNOW));
+    ++todos_;
+}
+
+void Exporter::addCard(Session& s, const ParsedRecord& r) {
+    const Columns columns = columnsOf(s, r, ListKind::AddressBook);
+    QString name, reading, company, first;
+    for (const Column& c : columns) {
+        if (c.meaning == Meaning::Name && name.isEmpty()) name = c.value;
+        if (c.meaning == Meaning::Reading && reading.isEmpty()) reading = c.value;
+        if (c.meaning == Meaning::Company && company.isEmpty()) company = c.value;
+        if (!IsBookkeeping(c.meaning) && c.meaning != Meaning::Category && first.isEmpty())
+            first = c.value;
+    }
+    const QStringList names = !name.isEmpty() || !reading.isEmpty() ? QStringList{name, reading}
+                              : !company.isEmpty()                  ? QStringList{{}, {}, company}
+                                                   : QStringList{{}, {}, {}, first};
+    write(s, *vcf_, VCardOf(columns, uidOf(s, names), settings_.vcardVersion));
+    ++cards_;
 }
 
 void Exporter::recordDispatched(Session& s, const ParsedRecord& parsed) {
     const QString& kind = parsed[1];
-    if ((kind == u"I" || kind == u"i") && parsed[6] != u"CTGR") {
-        for (int k = 1; k <= 31; ++k) tags_[k] = TrimSpaces(parsed[k]);
-        titles_.fill(QString());
+    if (kind == u"I" || kind == u"i" || kind == u"M") {
+        startDataSet(parsed, kind != u"M" && parsed[6] == u"CTGR");
         return;
     }
-    if (kind == u"M") {
-        tags_.fill(QString());
-        titles_.fill(QString());
+    if (categoryTable_) {  // the PDA's category names, never records of their own
+        if (kind == u"D") takeCategory(parsed);
         return;
     }
-    if (kind == u"T") {
-        for (int k = 1; k <= 31; ++k) titles_[k] = TrimSpaces(parsed[k]);
+    if (kind == u"T" || kind == u"C") {
+        auto& names = kind == u"T" ? titles_ : types_;
+        for (int k = 1; k <= 31; ++k) names[k] = TrimSpaces(parsed[k]);
+        meaningsFor_ = -1;
         return;
     }
     if (kind != u"D" || outputPath_.isEmpty() || s.zKINO.size() != 2) return;
     const QChar letter = s.zKINO[1];
-    if (letter == u'S' && settings_.ics) {
-        addScheduleEntry(s, withLineBreaks(s, parsed));
-    } else if (letter == u'T' && settings_.ics) {
-        const ParsedRecord r = withLineBreaks(s, parsed);
-        CalendarItem item = ActionEntry(columnsOf(s, r, ListKind::ActionList));
-        item.uid = uidOf(s, r) + QStringLiteral("@fenmor");
-        items_.push_back(std::move(item));
-        ++todos_;
-    } else if (letter == u'A' && settings_.vcf) {
-        const ParsedRecord r = withLineBreaks(s, parsed);
-        cards_ +=
-            VCardOf(columnsOf(s, r, ListKind::AddressBook), uidOf(s, r), settings_.vcardVersion);
-        ++cardCount_;
+    if (letter == u'S' && settings_.ics)
+        addEvent(s, withLineBreaks(s, parsed));
+    else if (letter == u'T' && settings_.ics)
+        addTask(s, withLineBreaks(s, parsed));
+    else if (letter == u'A' && settings_.vcf)
+        addCard(s, withLineBreaks(s, parsed));
+}
+
+void Exporter::write(Session& s, Stream& stream, const QByteArray& bytes) {
+    if (stream.failed) return;
+    if (!stream.file) {
+        const QFileInfo output(outputPath_);
+        QString path = output.dir().filePath(output.completeBaseName() + stream.extension);
+        if (path.compare(outputPath_, Qt::CaseInsensitive) == 0)  // the output file is itself .ics
+            path = output.dir().filePath(output.completeBaseName() + QStringLiteral("-fenmor") +
+                                         stream.extension);
+        stream.file = std::make_unique<QSaveFile>(path);
+        if (!stream.file->open(QIODevice::WriteOnly)) {
+            stream.failed = true;
+            stream.error = stream.file->errorString();
+            return;
+        }
+        if (stream.extension == u".ics") write(s, stream, CalendarHeader());
+    }
+    if (stream.file->write(bytes) != bytes.size()) {
+        stream.failed = true;
+        stream.error = stream.file->errorString();
     }
 }
 
-void Exporter::writeFile(Session& s, const QString& extension, const QByteArray& bytes,
-                         const QString& what) {
-    const QFileInfo output(outputPath_);
-    QString path = output.dir().filePath(output.completeBaseName() + extension);
-    if (path.compare(outputPath_, Qt::CaseInsensitive) == 0)  // the output file is itself .ics
-        path = output.dir().filePath(output.completeBaseName() + QStringLiteral("-fenmor") +
-                                     extension);
-    QSaveFile f(path);
-    const bool ok = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
-    if (!ok) {
+void Exporter::finish(Session& s, Stream& stream, const QString& what) {
+    if (!stream.file) return;
+    const QString path = stream.file->fileName();
+    if (!stream.failed && stream.extension == u".ics") write(s, stream, CalendarFooter());
+    if (stream.failed || !stream.file->commit()) {
+        if (!stream.failed) stream.error = stream.file->errorString();
+        stream.file->cancelWriting();
         s.message(QStringLiteral("書き出しファイルを保存できません：") +
-                      QDir::toNativeSeparators(path) + kCrLf + f.errorString(),
+                      QDir::toNativeSeparators(path) + kCrLf + stream.error,
                   Buttons::Ok, Icon::Exclamation);
         return;
     }
@@ -146,18 +266,13 @@ void Exporter::writeFile(Session& s, const QString& extension, const QByteArray&
 
 void Exporter::runEnded(Session& s) {
     written_.clear();
-    if (!outputPath_.isEmpty()) {
-        if (!items_.empty()) {
-            QStringList what;
-            if (events_ > 0) what << QStringLiteral("予定 %1 件").arg(events_);
-            if (todos_ > 0) what << QStringLiteral("ToDo %1 件").arg(todos_);
-            writeFile(s, QStringLiteral(".ics"), CalendarOf(items_, settings_.timeMode, s.tNOW),
-                      QStringLiteral("iCalendar、") + what.join(QStringLiteral("、")));
-        }
-        if (cardCount_ > 0)
-            writeFile(
-                s, QStringLiteral(".vcf"), cards_,
-                QStringLiteral("vCard %1.0、%2 件").arg(settings_.vcardVersion).arg(cardCount_));
+    if (ics_ && vcf_) {
+        QStringList what;
+        if (events_ > 0) what << QStringLiteral("予定 %1 件").arg(events_);
+        if (todos_ > 0) what << QStringLiteral("ToDo %1 件").arg(todos_);
+        finish(s, *ics_, QStringLiteral("iCalendar、") + what.join(QStringLiteral("、")));
+        finish(s, *vcf_,
+               QStringLiteral("vCard %1.0、%2 件").arg(settings_.vcardVersion).arg(cards_));
     }
     reset();
 }
@@ -165,13 +280,12 @@ void Exporter::runEnded(Session& s) {
 void Exporter::reset() {
     outputPath_.clear();
     lastLine_.clear();
-    tags_.fill(QString());
-    titles_.fill(QString());
-    items_.clear();
-    events_ = todos_ = 0;
-    cards_.clear();
-    cardCount_ = 0;
+    startDataSet({}, false);
+    categories_.clear();
+    events_ = todos_ = cards_ = 0;
     seen_.clear();
+    ics_ = std::make_unique<Stream>(Stream{QStringLiteral(".ics"), nullptr, false, {}});
+    vcf_ = std::make_unique<Stream>(Stream{QStringLiteral(".vcf"), nullptr, false, {}});
 }
 
 }  // namespace fenmor

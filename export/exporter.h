@@ -1,13 +1,13 @@
 // The exporter the data path feeds: it sets the character set of the transfer's output file and
-// collects schedule, action-list and address-book records into the .ics and .vcf files written
-// beside that file, with the same base name, when the processing run ends.
+// writes schedule, action-list and address-book records, as they come, into the .ics and .vcf
+// files beside that file, with the same base name; the run's end completes them.
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
 #include <QStringList>
+#include <QUuid>
+#include <array>
 #include <memory>
-#include <vector>
 
 #include "core/session.h"
 #include "export/columns.h"
@@ -34,24 +34,34 @@ class Exporter final : public ExportSink {
 
   private:
     struct Scratch;
+    struct Stream;
+    void startDataSet(const ParsedRecord& header, bool category);
     ParsedRecord withLineBreaks(const Session& s, const ParsedRecord& parsed);
-    Columns columnsOf(const Session& s, const ParsedRecord& record, ListKind list) const;
-    QString uidOf(const Session& s, const ParsedRecord& record);
-    void addScheduleEntry(Session& s, const ParsedRecord& record);
-    void writeFile(Session& s, const QString& extension, const QByteArray& bytes,
-                   const QString& what);
+    void learnMeanings(const Session& s, ListKind list);
+    Columns columnsOf(const Session& s, const ParsedRecord& record, ListKind list);
+    void takeCategory(const ParsedRecord& record);
+    QString uidOf(const Session& s, const QStringList& names);
+    void addEvent(Session& s, const ParsedRecord& record);
+    void addTask(Session& s, const ParsedRecord& record);
+    void addCard(Session& s, const ParsedRecord& record);
+    void write(Session& s, Stream& stream, const QByteArray& bytes);
+    void finish(Session& s, Stream& stream, const QString& what);
     void reset();
 
     ExportSettings settings_;
     QString outputPath_;
     QString lastLine_;
-    std::array<QString, 32> tags_, titles_;
-    std::vector<CalendarItem> items_;
-    int events_ = 0, todos_ = 0;
-    QByteArray cards_;
-    int cardCount_ = 0;
-    QHash<QString, int> seen_;
+    // The data set's column names: "C" types, "I" tags, "T" titles; and what they mean.
+    std::array<QString, 32> types_, tags_, titles_, labels_;
+    std::array<Meaning, 32> meanings_{};
+    int meaningsFor_ = -1;  // the ListKind meanings_ holds, -1 when it must be learnt again
+    bool categoryTable_ = false;
+    int categoryLines_ = 0;
+    QHash<QString, QString> categories_;  // code -> name, from the category table
+    int events_ = 0, todos_ = 0, cards_ = 0;
+    QHash<QUuid, int> seen_;  // how often each identity came in this transfer
     QStringList written_;
+    std::unique_ptr<Stream> ics_, vcf_;
     std::unique_ptr<Scratch> scratch_;
 };
 

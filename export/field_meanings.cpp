@@ -6,40 +6,76 @@
 namespace fenmor {
 namespace {
 
-enum class For { Both, Addresses, Actions };
+enum For : unsigned { kAddresses = 1, kActions = 2, kSchedules = 4, kAll = 7 };
 
 struct Row {
     Meaning meaning;
-    For list;
-    const char* tags;    // field tags of the PI series, separated by spaces
+    unsigned lists;
+    const char* codes;   // "C" type names and "I" field tags, separated by spaces
     const char* titles;  // column titles, separated by "|"
 };
 
 // clang-format off
 constexpr Row kTable[] = {
-    {Meaning::Name, For::Addresses, "NAME", "氏名|名前|姓名|名称|お名前|NAME"},
-    {Meaning::Reading, For::Addresses, "FRIG KANA YOMI",
+    {Meaning::Name, kAddresses, "NAME", "氏名|名前|姓名|名称|お名前|NAME"},
+    {Meaning::Reading, kAddresses, "FURI FRIG KANA YOMI",
      "フリガナ|ふりがな|よみ|ヨミ|読み|よみがな|読みがな|カナ|氏名カナ|名前カナ"},
-    {Meaning::Company, For::Addresses, "CMPY CORP COMP", "会社|会社名|勤務先|社名|勤務先名|COMPANY"},
-    {Meaning::Department, For::Addresses, "SECT DEPT", "部署|所属|部課|部署名|所属部署"},
-    {Meaning::JobTitle, For::Addresses, "POST TITL", "役職|肩書|肩書き|役職名"},
-    {Meaning::PostalCode, For::Addresses, "ZIPC", "郵便番号|〒|〒番号|ZIP"},
-    {Meaning::Address, For::Addresses, "ADR1 ADDR", "住所|住所1|所在地"},
-    {Meaning::Address2, For::Addresses, "ADR2", "住所2|建物|建物名|方書"},
-    {Meaning::Phone, For::Addresses, "TEL1 TELE PHON", "電話|電話番号|TEL|TEL1"},
-    {Meaning::HomePhone, For::Addresses, "HOME TELH", "自宅電話|自宅TEL|自宅電話番号|自宅"},
-    {Meaning::WorkPhone, For::Addresses, "TELW OFFC", "会社電話|勤務先電話|会社TEL|勤務先TEL"},
-    {Meaning::Mobile, For::Addresses, "TEL2 MOBL CELL", "携帯|携帯電話|携帯番号|携帯TEL|PHS"},
-    {Meaning::Fax, For::Addresses, "FAXN FAX", "FAX|FAX番号|ファクス|ファックス"},
-    {Meaning::Mail, For::Addresses, "MAIL EMAL", "E-MAIL|EMAIL|メール|電子メール|Eメール|メールアドレス"},
-    {Meaning::Url, For::Addresses, "URL HTTP HOMP", "URL|ホームページ|HP|WEB"},
-    {Meaning::Birthday, For::Addresses, "BRTH", "誕生日|生年月日"},
-    {Meaning::Subject, For::Actions, "SUBJ ITEM TITL", "件名|用件|項目|内容|タイトル|やること"},
-    {Meaning::Due, For::Actions, "LTDY", "期限|期日|期限日|締切|締切日|締め切り"},
-    {Meaning::Completed, For::Actions, "FNDY CHCK", "完了|完了日|済|チェック"},
-    {Meaning::Priority, For::Actions, "PRTY", "優先度|優先順位|重要度|優先"},
-    {Meaning::Memo, For::Both, "MEMO NOTE", "メモ|備考|詳細|MEMO"},
-    {Meaning::Category, For::Both, "GRUP CTGY", "分類|グループ|区分|カテゴリ|カテゴリー"},
+    {Meaning::Nickname, kAddresses, "NICK", "ニックネーム|愛称|呼び名"},
+    {Meaning::Company, kAddresses, "COMP CMPY CORP", "会社|会社名|勤務先|社名|勤務先名|COMPANY"},
+    {Meaning::Department, kAddresses, "SECT DEPT", "部署|所属|部課|部署名|所属部署"},
+    {Meaning::JobTitle, kAddresses, "POST TITL", "役職|肩書|肩書き|役職名"},
+    {Meaning::PostalCode, kAddresses, "ZIPC", "郵便番号|〒|〒番号|ZIP"},
+    {Meaning::Address, kAddresses, "ADDR ADR1", "住所|住所1|所在地"},
+    {Meaning::Address2, kAddresses, "ADR2", "住所2|建物|建物名|方書"},
+    {Meaning::HomePostalCode, kAddresses, "HZIP", ""},
+    {Meaning::HomeAddress, kAddresses, "HADR", ""},
+    {Meaning::Phone, kAddresses, "TEL1 TELE PHON", "電話|電話番号|TEL|TEL1"},
+    {Meaning::HomePhone, kAddresses, "HTEL HOME TELH", "自宅"},
+    {Meaning::WorkPhone, kAddresses, "TELW OFFC", ""},
+    {Meaning::Mobile, kAddresses, "CELL TEL2 MOBL", "PHS"},
+    {Meaning::Fax, kAddresses, "FAX1 FAXN FAX", "FAX|FAX番号|ファクス|ファックス"},
+    {Meaning::HomeFax, kAddresses, "HFAX", ""},
+    {Meaning::Mail, kAddresses, "MAIL EMAL", "E-MAIL|EMAIL|電子メール|Eメール"},
+    {Meaning::Url, kAddresses, "URL1 URL HTTP HOMP", "ホームページ|HP|WEB"},
+    {Meaning::Birthday, kAddresses, "BRTH", "生年月日"},
+    {Meaning::Subject, kActions, "SUBJ ITEM TITL", "件名|用件|項目|内容|タイトル|やること"},
+    {Meaning::Due, kActions, "ETDY", "期限|期日|期限日|締切|締切日|締め切り"},
+    {Meaning::Completed, kActions, "FNDY", "完了日|完了日付"},
+    {Meaning::DoneMark, kActions, "CHCK DONE", "完了|済|チェック"},
+    {Meaning::Priority, kActions, "PRTY", "優先度|優先順位|重要度|優先"},
+    {Meaning::AlarmMinutes, kSchedules, "ALTM ALRM", "予告|予告時間|アラーム"},
+    {Meaning::AlarmOn, kSchedules, "ALON", "予告ON|予告有無|予告設定|アラームON"},
+    {Meaning::Repeat, kSchedules, "RPTY", "繰返し|繰り返し|繰返"},
+    {Meaning::RepeatEnd, kSchedules, "RPTE", "繰返し終了|繰り返し終了|繰返し期限"},
+    {Meaning::Memo, kAll, "MEMO NOTE MEM1", "メモ|備考|詳細|MEMO"},
+    {Meaning::Category, kAll, "GRUP CTGY", "分類|グループ|区分|カテゴリ|カテゴリー"},
+    {Meaning::CategoryCode, kAll, "CTGR CTG1 CTG2 CTG3", "CTGR"},
+    {Meaning::RecordNumber, kAll, "RECN", "番号|NO.|NO|RECN"},
+    {Meaning::Attribute, kAll, "ATTR", "属性"},
+    {Meaning::Secret, kAll, "SCRT SECR", "秘密|シークレット"},
+    {Meaning::UpdateTime, kAll, "LTDY", "更新日時|更新日|変更日時"},
+    {Meaning::Reserved, kAll, "RSRV RESV", "予約|予備"},
+};
+
+// Title keywords, tried in order when no title matches whole: every keyword of a row must occur.
+struct Keywords {
+    Meaning meaning;
+    const char* words;  // separated by spaces; "a|b" means either
+};
+constexpr Keywords kKeywords[] = {
+    {Meaning::HomePostalCode, "自宅 〒|郵便"},
+    {Meaning::HomeAddress, "自宅 住所"},
+    {Meaning::HomeFax, "自宅 FAX|ファクス|ファックス"},
+    {Meaning::HomePhone, "自宅 電話|TEL"},
+    {Meaning::PostalCode, "勤務先|会社 〒|郵便"},
+    {Meaning::Address, "勤務先|会社 住所"},
+    {Meaning::Fax, "勤務先|会社 FAX|ファクス|ファックス"},
+    {Meaning::WorkPhone, "勤務先|会社 電話|TEL"},
+    {Meaning::Mobile, "携帯"},
+    {Meaning::Mail, "メール|MAIL"},
+    {Meaning::Nickname, "ニックネーム"},
+    {Meaning::Birthday, "誕生日"},
+    {Meaning::Url, "URL"},
 };
 // clang-format on
 
@@ -50,27 +86,84 @@ QString Folded(const QString& text) {
     return t;
 }
 
-bool Applies(For f, ListKind list) {
-    return f == For::Both || (f == For::Addresses) == (list == ListKind::AddressBook);
+bool Applies(unsigned lists, ListKind list) {
+    const unsigned bit = list == ListKind::AddressBook  ? kAddresses
+                         : list == ListKind::ActionList ? kActions
+                                                        : kSchedules;
+    return (lists & bit) != 0;
+}
+
+Meaning ByCode(ListKind list, const QString& code) {
+    if (code.isEmpty()) return Meaning::Unknown;
+    for (const Row& row : kTable)
+        if (Applies(row.lists, list) && QString::fromLatin1(row.codes).split(u' ').contains(code))
+            return row.meaning;
+    return Meaning::Unknown;
+}
+
+bool HasAll(const QString& folded, const char* words) {
+    for (const QString& word : QString::fromUtf8(words).split(u' ')) {
+        bool any = false;
+        for (const QString& alt : word.split(u'|')) any = any || folded.contains(Folded(alt));
+        if (!any) return false;
+    }
+    return true;
+}
+
+Meaning ByTitle(ListKind list, const QString& title) {
+    const QString folded = Folded(title);
+    if (folded.isEmpty()) return Meaning::Unknown;
+    for (const Row& row : kTable) {
+        if (!Applies(row.lists, list) || !*row.titles) continue;
+        for (const QString& known : QString::fromUtf8(row.titles).split(u'|'))
+            if (Folded(known) == folded) return row.meaning;
+    }
+    if (list != ListKind::AddressBook) return Meaning::Unknown;
+    for (const Keywords& k : kKeywords)
+        if (HasAll(folded, k.words)) return k.meaning;
+    return Meaning::Unknown;
 }
 
 }  // namespace
 
-Meaning MeaningOf(ListKind list, const QString& tag, const QString& title) {
-    const QString t = tag.trimmed();
-    const QString folded = Folded(title);
-    if (!t.isEmpty()) {
-        for (const Row& row : kTable)
-            if (Applies(row.list, list) && QString::fromLatin1(row.tags).split(u' ').contains(t))
-                return row.meaning;
+Meaning MeaningOf(ListKind list, const QString& type, const QString& tag, const QString& title) {
+    Meaning m = ByCode(list, type.trimmed());
+    if (m == Meaning::Unknown) m = ByCode(list, tag.trimmed());
+    if (m == Meaning::Unknown) m = ByTitle(list, title);
+    return m;
+}
+
+Meaning MiSlotMeaning(int slot, bool timeType) {
+    switch (slot) {
+        case 2:
+            return Meaning::RecordNumber;
+        case 4:
+            return timeType ? Meaning::UpdateTime : Meaning::Unknown;
+        case 3:
+        case 5:
+        case 7:
+            return Meaning::Reserved;
+        case 6:
+            return Meaning::Category;
+        default:
+            return Meaning::Unknown;
     }
-    if (folded.isEmpty()) return Meaning::Unknown;
-    for (const Row& row : kTable) {
-        if (!Applies(row.list, list)) continue;
-        for (const QString& known : QString::fromUtf8(row.titles).split(u'|'))
-            if (Folded(known) == folded) return row.meaning;
+}
+
+bool IsBookkeeping(Meaning m) {
+    switch (m) {
+        case Meaning::RecordNumber:
+        case Meaning::Attribute:
+        case Meaning::Secret:
+        case Meaning::UpdateTime:
+        case Meaning::Reserved:
+        case Meaning::CategoryCode:
+        case Meaning::DoneMark:
+        case Meaning::Mark:
+            return true;
+        default:
+            return false;
     }
-    return Meaning::Unknown;
 }
 
 }  // namespace fenmor

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "export/columns.h"
+
 namespace fenmor {
 
 // A date, or a date and time of day, as the PDA keeps it: local, without a time zone.
@@ -29,14 +31,24 @@ struct CalendarItem {
     std::optional<CalendarTime> due;    // tasks
     std::optional<CalendarTime> completed;
     bool done = false;
-    int priority = 0;  // 1 highest to 9 lowest; 0 none
+    int priority = 0;                   // 1 highest to 9 lowest; 0 none
+    bool secret = false;                // CLASS:PRIVATE
+    std::optional<int> alarmMinutes;    // a reminder this many minutes before the start
+    std::optional<QDateTime> modified;  // the PDA's last change (LAST-MODIFIED)
+    Extras extras;                      // X- properties
 };
 
 // How times of day are written: floating (the same clock time wherever the calendar is) or
 // as the moments they are in the system's time zone, in UTC.
 enum class TimeMode { Floating, SystemZone };
 
+// The file in three parts, so that items are written as the records come.
+[[nodiscard]] QByteArray CalendarHeader();
 // stamp: the moment of the transfer (DTSTAMP).
+[[nodiscard]] QByteArray CalendarItemBytes(const CalendarItem& item, TimeMode mode,
+                                           const QDateTime& stamp);
+[[nodiscard]] QByteArray CalendarFooter();
+// All three at once.
 [[nodiscard]] QByteArray CalendarOf(const std::vector<CalendarItem>& items, TimeMode mode,
                                     const QDateTime& stamp);
 

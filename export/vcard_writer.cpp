@@ -14,9 +14,13 @@ namespace fenmor {
 namespace {
 
 struct Card {
-    QString name, reading, company, department, jobTitle, postalCode, address, address2;
-    QString birthday;
+    QString name, reading, nickname, company, department, jobTitle, postalCode, address, address2;
+    QString homePostalCode, homeAddress, birthday;
+    std::optional<QDate> birthdate;
     QStringList memos, categories, unknown;
+    bool secret = false;
+    std::optional<QDateTime> modified;
+    Extras extras;
     QList<std::pair<Meaning, QString>> phones;  // phone, home, work, mobile, fax in order
     QStringList mails, urls;
 };
@@ -27,6 +31,12 @@ QString* SingleSlot(Card& c, Meaning m) {
             return &c.name;
         case Meaning::Reading:
             return &c.reading;
+        case Meaning::Nickname:
+            return &c.nickname;
+        case Meaning::HomePostalCode:
+            return &c.homePostalCode;
+        case Meaning::HomeAddress:
+            return &c.homeAddress;
         case Meaning::Company:
             return &c.company;
         case Meaning::Department:
@@ -48,15 +58,16 @@ QString* SingleSlot(Card& c, Meaning m) {
 
 // The birthday as a date, or nothing when the value is not a real date.
 std::optional<QDate> BirthdayOf(const QString& value) {
-    const std::optional<QDateTime> t = ReadDigitDateTime(value);
-    if (!t || value.size() < 8) return std::nullopt;
+    const std::optional<QDateTime> t = PdaDigits(value);
+    if (!t) return std::nullopt;
     return t->date();
 }
 
 void Take(Card& c, const Column& col) {
     const Meaning m = col.meaning;
     if (QString* single = SingleSlot(c, m)) {
-        const bool badDate = m == Meaning::Birthday && !BirthdayOf(col.value);
+        if (m == Meaning::Birthday && single->isEmpty()) c.birthdate = BirthdayOf(col.value);
+        const bool badDate = m == Meaning::Birthday && !c.birthdate;
         if (!single->isEmpty() || badDate) {  // a second name or an unreadable date: kept as text
             c.unknown << LabelledLine(col);
             return;
@@ -70,6 +81,7 @@ void Take(Card& c, const Column& col) {
         case Meaning::WorkPhone:
         case Meaning::Mobile:
         case Meaning::Fax:
+        case Meaning::HomeFax:
             c.phones.append({m, col.value});
             break;
         case Meaning::Mail:
@@ -84,8 +96,19 @@ void Take(Card& c, const Column& col) {
         case Meaning::Category:
             c.categories << col.value;
             break;
+        case Meaning::Secret:
+            c.secret = c.secret || (col.value != u"0" && !col.value.isEmpty());
+            KeepAside(col, c.extras);
+            break;
+        case Meaning::UpdateTime:
+            c.modified = UpdateMoment(col);
+            if (!c.modified) KeepAside(col, c.extras);
+            break;
         default:
-            c.unknown << LabelledLine(col);
+            if (IsBookkeeping(m))
+                KeepAside(col, c.extras);
+            else
+                c.unknown << LabelledLine(col);
     }
 }
 
@@ -99,33 +122,58 @@ std::pair<QString, QString> SplitName(const QString& name) {
 }
 
 QString PhoneType(Meaning m, bool v4) {
-    const char* t = "voice";
     switch (m) {
         case Meaning::HomePhone:
-            t = "home,voice";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=home,voice")
+                      : QStringLiteral("TEL;TYPE=HOME,VOICE");
         case Meaning::WorkPhone:
-            t = "work,voice";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=work,voice")
+                      : QStringLiteral("TEL;TYPE=WORK,VOICE");
         case Meaning::Mobile:
-            t = "cell";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=cell") : QStringLiteral("TEL;TYPE=CELL");
         case Meaning::Fax:
-            t = "fax";
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=fax") : QStringLiteral("TEL;TYPE=FAX");
+        case Meaning::HomeFax:
+            return v4 ? QStringLiteral("TEL;TYPE=home,fax") : QStringLiteral("TEL;TYPE=HOME,FAX");
         default:
-            break;
+            return v4 ? QStringLiteral("TEL;TYPE=voice") : QStringLiteral("TEL;TYPE=VOICE");
     }
-    const QString type = QString::fromLatin1(t);
-    return QStringLiteral("TEL;TYPE=") + (v4 ? type : type.toUpper());
 }
 
 QString FormattedName(const Card& c, const Columns& columns) {
     if (!c.name.isEmpty()) return c.name;
     if (!c.company.isEmpty()) return c.company;
     for (const Column& col : columns)
-        if (!col.shown.isEmpty()) return col.shown;
+        if (!col.shown.isEmpty() && !IsBookkeeping(col.meaning) && col.meaning != Meaning::Category)
+            return col.shown;
     return QStringLiteral("(名前なし)");
+}
+
+// Dates in the forms the versions want, without the cost of a pattern per card: 1 basic date,
+// 2 extended date, 3 basic UTC time stamp, 4 extended UTC time stamp.
+QString Stamp(const QDate& d, const QTime& t, int form) {
+    const bool extended = form == 2 || form == 4;
+    QString out;
+    out.reserve(20);
+    const auto two = [&out](int n) {
+        out += QChar(u'0' + n / 10);
+        out += QChar(u'0' + n % 10);
+    };
+    two(d.year() / 100);
+    two(d.year() % 100);
+    if (extended) out += u'-';
+    two(d.month());
+    if (extended) out += u'-';
+    two(d.day());
+    if (form < 3) return out;
+    out += u'T';
+    two(t.hour());
+    if (extended) out += u':';
+    two(t.minute());
+    if (extended) out += u':';
+    two(t.second());
+    out += u'Z';
+    return out;
 }
 
 }  // namespace
@@ -136,10 +184,10 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
     for (const Column& col : columns) Take(c, col);
 
     ContentLines out;
-    out.add(QStringLiteral("BEGIN"), QStringLiteral("VCARD"));
-    out.add(QStringLiteral("VERSION"), v4 ? QStringLiteral("4.0") : QStringLiteral("3.0"));
-    out.add(QStringLiteral("PRODID"), QStringLiteral("-//Fenmor//Fenmor//JA"));
-    out.add(QStringLiteral("UID"), v4 ? QStringLiteral("urn:uuid:") + uid : uid);
+    out.raw(v4 ? "BEGIN:VCARD\r\nVERSION:4.0\r\nPRODID:-//Fenmor//Fenmor//JA\r\n"
+               : "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Fenmor//Fenmor//JA\r\n");
+    // One UID text in both versions, so that switching versions updates instead of doubling.
+    out.add(QStringLiteral("UID"), QStringLiteral("urn:uuid:") + uid);
     out.addText(QStringLiteral("FN"), FormattedName(c, columns));
     const auto [family, given] = SplitName(c.name);
     out.add(QStringLiteral("N"), EscapeParts({family, given, {}, {}, {}}, u';'));
@@ -152,21 +200,27 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
         out.add(QStringLiteral("ORG"), c.department.isEmpty()
                                            ? EscapeText(c.company)
                                            : EscapeParts({c.company, c.department}, u';'));
+    out.addText(QStringLiteral("NICKNAME"), c.nickname);
     out.addText(QStringLiteral("TITLE"), c.jobTitle);
     if (!c.postalCode.isEmpty() || !c.address.isEmpty() || !c.address2.isEmpty())
         out.add(QStringLiteral("ADR"),
                 EscapeParts({{}, c.address2, c.address, {}, {}, c.postalCode, {}}, u';'));
+    if (!c.homePostalCode.isEmpty() || !c.homeAddress.isEmpty())
+        out.add(v4 ? QStringLiteral("ADR;TYPE=home") : QStringLiteral("ADR;TYPE=HOME"),
+                EscapeParts({{}, {}, c.homeAddress, {}, {}, c.homePostalCode, {}}, u';'));
     for (const auto& [meaning, number] : c.phones) out.addText(PhoneType(meaning, v4), number);
     for (const QString& mail : c.mails)
         out.addText(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"), mail);
     for (const QString& url : c.urls) out.addText(QStringLiteral("URL"), url);
-    if (const auto birthday = BirthdayOf(c.birthday))
-        out.add(QStringLiteral("BDAY"),
-                birthday->toString(v4 ? QStringLiteral("yyyyMMdd") : QStringLiteral("yyyy-MM-dd")));
+    if (c.birthdate) out.add(QStringLiteral("BDAY"), Stamp(*c.birthdate, {}, v4 ? 1 : 2));
     if (!c.categories.isEmpty())
         out.add(QStringLiteral("CATEGORIES"), EscapeParts(c.categories, u','));
     out.addText(QStringLiteral("NOTE"), (c.memos + c.unknown).join(u'\n'));
-    out.add(QStringLiteral("END"), QStringLiteral("VCARD"));
+    if (c.secret && !v4) out.add(QStringLiteral("CLASS"), QStringLiteral("PRIVATE"));
+    if (c.modified)
+        out.add(QStringLiteral("REV"), Stamp(c.modified->date(), c.modified->time(), v4 ? 3 : 4));
+    for (const auto& [name, value] : c.extras) out.addText(name, value);
+    out.raw("END:VCARD\r\n");
     return out.bytes();
 }
 

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-ipafont-gothic xvfb xauth poppler-utils
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
-  python3-icalendar python3-vobject
+  python3-icalendar python3-vobject radicale khal khard
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@ field of every record of the capture in them; the Shift-JIS files of the same ru
 """
 import datetime
 import json
+import os
 import pathlib
 import re
 import subprocess
@@ -91,9 +92,10 @@ def data_sets(capture):
     for line in text.split("\r"):
         record = fields_of(line)
         kind = record[1]
-        if kind in ("I", "i", "M") and not (kind != "M" and record[6] == "CTGR"):
+        if kind in ("I", "i", "M"):
+            table = kind != "M" and record[6] == "CTGR"  # the category table: no records
             tags = [t.strip() for t in record] if kind != "M" else [""] * 32
-            sets.append({"kind": kind_of(record), "tags": tags, "titles": [""] * 32,
+            sets.append({"kind": "" if table else kind_of(record), "tags": tags, "titles": [""] * 32,
                          "types": ["TIME" if t in TIME_TAGS else "" for t in tags], "records": []})
         elif kind == "T" and sets:
             sets[-1]["titles"] = [t.strip() for t in record]
@@ -152,8 +154,8 @@ def digits_of(value):
 
 
 def found(value, slot, types, haystack, dates):
-    v = value.strip()
-    if not v:
+    v = value.strip().replace('""', '"')
+    if not v.strip("0"):  # empty, or bookkeeping that holds nothing
         return True
     if any(norm(f) in haystack for f in shown_forms(v, slot, types)):
         return True
@@ -166,14 +168,19 @@ def check_event(where, record, kind, ev):
     dtstart = ev.get("DTSTART").dt
     summary, description = str(ev.get("SUMMARY", "")), str(ev.get("DESCRIPTION", ""))
     haystack = norm(summary + "\n" + description)
+    check_quotes(where, haystack)
+    check_note(where, description)
     for line in record[text].split("\n"):
         if norm(line) not in haystack:
             fail(where, f"text line {line!r} not in the event")
     for slot in (start, end):
         if record[slot].strip() and not pda_time(record[slot]) and norm(record[slot]) not in haystack:
             fail(where, f"bad date {record[slot]!r} not kept in the description")
-    if record[14].strip() and record[14].strip() not in [str(c) for c in ev.get("CATEGORIES").cats]:
-        fail(where, f"mark {record[14]!r} not in CATEGORIES")
+    mark = record[14].strip()
+    kept = ([str(c) for c in ev.get("CATEGORIES").cats] if ev.get("CATEGORIES") else []) + \
+        [str(ev.get("X-FENMOR-MARK", ""))]
+    if mark and mark not in kept:
+        fail(where, f"mark {mark!r} neither in CATEGORIES nor X-FENMOR-MARK")
     if not s:
         return
     all_day = not isinstance(dtstart, datetime.datetime)
@@ -193,17 +200,32 @@ def check_event(where, record, kind, ev):
 def component_text(component, names):
     parts, dates = [], []
     for name, value in component.property_items(recursive=False):
-        if name in ("DTSTART", "DTEND", "DUE", "COMPLETED"):
+        if name in ("DTSTART", "DTEND", "DUE", "COMPLETED", "LAST-MODIFIED"):
             dates += digits_of(icalendar.vDDDTypes.from_ical(value.to_ical().decode()))
         elif name == "CATEGORIES":
             parts += [str(c) for c in value.cats]
-        elif name in names:
+        elif name in names or name.startswith("X-"):
             parts.append(str(value))
     return norm("\n".join(parts)), dates
 
 
+BOOKKEEPING = re.compile(r"(^|\n)(番号|属性|秘密|更新日時|CTGR|RECN|No\.|完了|LTDY): ")
+
+
+def check_quotes(where, haystack):
+    if '""' in haystack:
+        fail(where, "a quote of the line format left doubled")
+
+
+def check_note(where, note):
+    if BOOKKEEPING.search(str(note)):
+        fail(where, f"bookkeeping in a note: {str(note)[:120]!r}")
+
+
 def check_todo(where, record, data_set, todo):
+    check_note(where, todo.get("DESCRIPTION", ""))
     haystack, dates = component_text(todo, ("SUMMARY", "DESCRIPTION", "PRIORITY"))
+    check_quotes(where, haystack)
     for k in range(2, 32):
         if not found(record[k], k, data_set["types"], haystack, dates):
             fail(where, f"field {k} {record[k]!r} not in the task")
@@ -220,8 +242,9 @@ def card_text(card):
                 parts += [value.family, value.given]
             elif name == "adr":
                 parts += [value.street, value.extended, value.code, value.city, value.region]
-            elif name == "bday":
-                dates.append(str(value).replace("-", ""))
+            elif name in ("bday", "rev"):
+                digits = re.sub(r"\D", "", str(value))
+                dates += [digits, digits[:12], digits[:8]]
             elif isinstance(value, list):
                 parts += [str(v) for v in value]
             else:
@@ -237,16 +260,21 @@ def column(data_set, tags, titles):
 
 
 def check_card(where, record, data_set, card):
+    if "note" in card.contents:
+        check_note(where, card.note.value)
     haystack, dates = card_text(card)
+    check_quotes(where, haystack)
     for k in range(2, 32):
         if not found(record[k], k, data_set["types"], haystack, dates):
             fail(where, f"field {k} {record[k]!r} not in the card")
     name = column(data_set, {"NAME"}, {"氏名", "名前"})
     company = column(data_set, {"CMPY", "CORP"}, {"会社", "会社名"})
-    first = next((record[k].strip() for k in range(2, 32) if record[k].strip()), None)
+    skip = set(range(2, 8)) if data_set["kind"].startswith("M") else set()
+    skip |= {k for k in range(2, 32) if data_set["tags"][k] in ("RECN", "CTGR", "LTDY", "TIM1")}
+    first = next((record[k].strip() for k in range(2, 32) if record[k].strip() and k not in skip), None)
     expected = (record[name].strip() if name and record[name].strip() else
                 record[company].strip() if company and record[company].strip() else first)
-    if expected and norm(card.fn.value) != norm(expected):
+    if expected and norm(card.fn.value) != norm(expected.replace('""', '"')):
         fail(where, f"FN {card.fn.value!r}, expected {expected!r}")
     reading = column(data_set, {"FRIG", "KANA"}, {"フリガナ"})
     if reading and record[reading].strip():
@@ -304,7 +332,7 @@ def check_cards(capture, path, sets, version):
 def convert(tool, out, capture, *options):
     out.mkdir(parents=True, exist_ok=True)
     run = subprocess.run([tool, "--out", str(out), "--now", NOW, *options, str(capture)],
-                         capture_output=True, timeout=120)
+                         capture_output=True, timeout=120, env=dict(os.environ, TZ="UTC"))
     if run.returncode != 0:
         fail(capture.name, f"{' '.join(options)}: exit {run.returncode} {run.stderr.decode()}")
     return {p.name: p for p in out.iterdir()}

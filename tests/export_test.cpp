@@ -125,24 +125,128 @@ TEST(CalendarItems, TimesAreFloatingOrTheSystemZoneInUtc) {
     }
 }
 
-TEST(FieldMeanings, TagsFirstThenTitlesInAnyWidth) {
+TEST(FieldMeanings, TypeThenTagThenTitleThenKeywords) {
+    const auto A = ListKind::AddressBook, T = ListKind::ActionList, S = ListKind::Schedule;
     struct Row {
         ListKind list;
-        const char *tag, *title;
+        const char *type, *tag, *title;
         Meaning meaning;
     };
     const Row rows[] = {
-        {ListKind::AddressBook, "FRIG", "", Meaning::Reading},
-        {ListKind::AddressBook, "", "ﾌﾘｶﾞﾅ", Meaning::Reading},
-        {ListKind::AddressBook, "", "ＦＡＸ", Meaning::Fax},
-        {ListKind::AddressBook, "", "e-mail", Meaning::Mail},
-        {ListKind::AddressBook, "TITL", "件名", Meaning::JobTitle},
-        {ListKind::ActionList, "TITL", "", Meaning::Subject},
-        {ListKind::ActionList, "", "期限：", Meaning::Due},
-        {ListKind::AddressBook, "XXXX", "趣味", Meaning::Unknown},
+        {A, "FURI", "", "", Meaning::Reading},
+        {A, "", "FURI", "", Meaning::Reading},
+        {A, "HZIP", "", "", Meaning::HomePostalCode},
+        {A, "HTEL", "NAME", "", Meaning::HomePhone},  // the type wins over the tag
+        {A, "CHAR", "", "氏名", Meaning::Name},       // a storage type says nothing
+        {A, "", "TITL", "件名", Meaning::JobTitle},
+        {A, "", "", "ﾌﾘｶﾞﾅ", Meaning::Reading},
+        {A, "", "", "自宅〒", Meaning::HomePostalCode},
+        {A, "", "", "自宅住所", Meaning::HomeAddress},
+        {A, "", "", "自宅電話", Meaning::HomePhone},
+        {A, "", "", "勤務先ＦＡＸ", Meaning::Fax},
+        {A, "", "", "勤務先電話", Meaning::WorkPhone},
+        {A, "", "", "携帯ﾒｰﾙ", Meaning::Mobile},
+        {A, "", "", "ニックネーム", Meaning::Nickname},
+        {A, "", "", "更新日時", Meaning::UpdateTime},
+        {A, "", "", "No.", Meaning::RecordNumber},
+        {A, "", "CTGR", "", Meaning::CategoryCode},
+        {T, "", "TITL", "", Meaning::Subject},
+        {T, "", "", "期限：", Meaning::Due},
+        {T, "", "", "完了", Meaning::DoneMark},
+        {T, "", "FNDY", "完了", Meaning::Completed},
+        {T, "", "LTDY", "", Meaning::UpdateTime},
+        {S, "", "ALTM", "", Meaning::AlarmMinutes},
+        {S, "", "", "予告ON", Meaning::AlarmOn},
+        {S, "", "RPTY", "", Meaning::Repeat},
+        {S, "", "CTG2", "", Meaning::CategoryCode},
+        {S, "", "", "秘密", Meaning::Secret},
+        {S, "", "", "自宅住所", Meaning::Unknown},  // address keywords only in address books
+        {A, "", "XXXX", "趣味", Meaning::Unknown},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(MeaningOf(r.list, Q(r.tag), Q(r.title)), r.meaning) << r.title;
+        EXPECT_EQ(MeaningOf(r.list, Q(r.type), Q(r.tag), Q(r.title)), r.meaning)
+            << r.type << r.tag << r.title;
+}
+
+Column C(Meaning m, const char* value, int slot = 10) {
+    return {m, QStringLiteral("L"), Q(value), Q(value), slot};
+}
+
+QByteArray Ics(const CalendarItem& item) {
+    return CalendarItemBytes(item, TimeMode::Floating,
+                             QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+}
+
+QByteArray Event(const Columns& others, const char* end = "202403051100", const char* mark = "") {
+    return Ics(
+        ScheduleEntry("202403051000", Q(end), Q("会議"), Q(mark), QDate(2024, 3, 5), others));
+}
+
+TEST(Mappings, WhatThePdaHoldsLandsWhereClientsReadIt) {
+    using M = Meaning;
+    struct Row {
+        const char* what;
+        QByteArray out;
+        const char *present, *absent;
+    };
+    const Row rows[] = {
+        {"alarm on", Event({C(M::AlarmMinutes, "10"), C(M::AlarmOn, "1")}),
+         "BEGIN:VALARM\r\nACTION:DISPLAY\r\n", "X-FENMOR-ALARM"},
+        {"alarm off", Event({C(M::AlarmMinutes, "10"), C(M::AlarmOn, "0")}), "X-FENMOR-ALARM:10",
+         "VALARM"},
+        {"alarm minutes", Event({C(M::AlarmMinutes, "10")}), "TRIGGER:-PT10M\r\n",
+         "X-FENMOR-ALARM"},
+        {"secret", Event({C(M::Secret, "1")}), "CLASS:PRIVATE", "L: "},
+        {"not secret", Event({C(M::Secret, "0")}), "SUMMARY", "CLASS"},
+        {"repeat kept raw", Event({C(M::Repeat, "2")}), "X-FENMOR-REPEAT:2", "RRULE"},
+        {"memo after text", Event({C(M::Memo, "持参")}), "DESCRIPTION:会議\\n\\n持参", "L: "},
+        {"category", Event({C(M::Category, "仕事")}), "CATEGORIES:仕事", "L: "},
+        {"no end", Event({}, ""), "DTSTART:20240305T100000\r\nDURATION:PT0S", "DTEND"},
+        {"end at start", Event({}, "202403051000"), "DURATION:PT0S", "DTEND"},
+        {"all day", Ics(ScheduleEntry("20240305", "", Q("会議"), {}, {})),
+         "DTSTART;VALUE=DATE:20240305\r\nDTEND;VALUE=DATE:20240306", "DURATION"},
+        {"mark number", Event({}, "", "3"), "X-FENMOR-MARK:3", "CATEGORIES"},
+        {"mark word", Event({}, "", "重要"), "CATEGORIES:重要", "X-FENMOR-MARK"},
+        {"MI update time", Event({C(M::UpdateTime, "20240302101500", 4)}),
+         "LAST-MODIFIED:20240302T101500Z", "X-FENMOR-UPDATED"},
+        {"bookkeeping", Event({C(M::RecordNumber, "11"), C(M::Attribute, "0")}),
+         "X-FENMOR-RECORD-NUMBER:11", "ATTRIBUTE"},
+        {"done, date after mark",
+         Ics(ActionEntry({C(M::Subject, "a"), C(M::DoneMark, "1"), C(M::Completed, "20240305")})),
+         "STATUS:COMPLETED\r\nPERCENT-COMPLETE:100\r\nCOMPLETED:2024030", "NEEDS-ACTION"},
+        {"open, date before mark",
+         Ics(ActionEntry({C(M::Subject, "a"), C(M::Completed, "20240305"), C(M::DoneMark, "0")})),
+         "STATUS:NEEDS-ACTION", "\r\nCOMPLETED:"},
+        {"date alone", Ics(ActionEntry({C(M::Subject, "a"), C(M::Completed, "20240305")})),
+         "STATUS:COMPLETED", "NEEDS-ACTION"},
+        {"nothing done", Ics(ActionEntry({C(M::Subject, "a")})), "STATUS:NEEDS-ACTION", "PERCENT"},
+        {"mark in the date's column", Ics(ActionEntry({C(M::Subject, "a"), C(M::Completed, "済")})),
+         "STATUS:COMPLETED", "NEEDS-ACTION"},
+        {"priority 1", Ics(ActionEntry({C(M::Priority, "1")})), "PRIORITY:1\r\n", "L: "},
+        {"priority 2", Ics(ActionEntry({C(M::Priority, "2")})), "PRIORITY:5\r\n", "L: "},
+        {"priority 3", Ics(ActionEntry({C(M::Priority, "3")})),
+         "PRIORITY:9\r\nSTATUS:NEEDS-ACTION\r\nX-FENMOR-PRIORITY:3", "L: "},
+        {"home address",
+         VCardOf({C(M::HomePostalCode, "150-0001"), C(M::HomeAddress, "渋谷")}, "u", 4),
+         "ADR;TYPE=home:;;渋谷;;;150-0001;", "L: "},
+        {"home and work phones", VCardOf({C(M::HomePhone, "1"), C(M::WorkPhone, "2")}, "u", 4),
+         "TEL;TYPE=home,voice:1\r\nTEL;TYPE=work,voice:2", "L: "},
+        {"nickname", VCardOf({C(M::Name, "a"), C(M::Nickname, "じろう")}, "u", 4),
+         "NICKNAME:じろう", "NOTE"},
+        {"REV 4.0", VCardOf({C(M::UpdateTime, "20240302101500", 4)}, "u", 4),
+         "REV:20240302T101500Z", "NOTE"},
+        {"REV 3.0", VCardOf({C(M::UpdateTime, "20240302101500", 4)}, "u", 3),
+         "REV:2024-03-02T10:15:00Z", "NOTE"},
+        {"note for people",
+         VCardOf({C(M::Name, "a"), C(M::RecordNumber, "11"), C(M::Secret, "0"), C(M::Memo, "m")},
+                 "u", 4),
+         "NOTE:m\r\n", "L: "},
+        {"UID in 3.0", VCardOf({C(M::Name, "a")}, "u", 3), "UID:urn:uuid:u\r\n", "NOTE"},
+    };
+    for (const Row& r : rows) {
+        EXPECT_TRUE(r.out.contains(r.present)) << r.what << "\n" << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(r.absent)) << r.what << "\n" << r.out.toStdString();
+    }
 }
 
 TEST(OutputCharset, Utf8KeepsWhatShiftJisCannotHold) {
@@ -227,6 +331,7 @@ QByteArray TrickyMiAddressBook() {
                Q("ｷｬﾝﾌﾟ; 料理"),
                Q("A型")});
     b += Line({"D", "2", "", "20010315123045", "", "", "", "", "", "", Q("総務課")});
+    b += Line({"D", "3", "", "20010315123045", "", "", "", Q("院内は\"\"土足禁止\"\"です")});
     return b;
 }
 
@@ -236,8 +341,8 @@ QByteArray ActionLists() {
                Q("ﾒﾓ")});
     b += Line({"D", "1", "", "", "", "", "", Q("見積書, 送付; 至急\\"), "200103201700", "0", "1",
                Q("仕事"), Q("ｻﾝﾗｲｽﾞ工業\x1f\"山崎さん\"")});
-    b += Line(
-        {"D", "2", "", "", "", "", "", Q("月報"), "20010231", "200103151200", Q("高"), "", ""});
+    b += Line({"D", "2", "", "", "", "", "", Q("月報\"\"2月分\"\""), "20010231", "200103151200",
+               Q("高"), "", ""});
     b += Line({"D", "3", "", "", "", "", "", "", "20010401", Q("済"), "?", "", Q("件名なし")});
     b += Line({"I", "RECN", "ITEM", "LTDY", "FNDY", "MEMO", "PRTY", "GRUP"});
     b += Line({"D", "1", Q("ﾃﾞｰﾀ整理､ﾊﾞｯｸｱｯﾌﾟ"), "20010410", "", "2", Q("外付けﾃﾞｨｽｸ"), Q("家")});
@@ -268,6 +373,111 @@ QByteArray PiSchedule() {
     }
     b += Line({"D", "99", "202403151000", "", Q("長い予定").repeated(40)});
     return b;
+}
+
+// A transfer as first sent, or re-sent after edits on the PDA of what does not name a record:
+// end times, memos, alarms, phone numbers, done marks and update times. Each holds two records
+// that are the same in everything, which must stay two items.
+QByteArray MiScheduleSent(bool edited) {
+    QByteArray b = Line({"M", "MI", "1", "", "", "", "SCHEDULE", "2", "", "20240301090000"});
+    b += Line({"C", "NUMB", "CHAR", "TIME", "CHAR", "CHAR", "CHAR", "TIME", "TIME", "CHAR", "CHAR",
+               "CHAR", "CHAR", "CHAR", "CHAR", "CHAR"});
+    b += Line({"T", Q("番号"), "", Q("更新日時"), "", "", "", Q("開始"), Q("終了"), Q("内容"),
+               Q("メモ"), Q("予告"), Q("予告ON"), Q("マーク"), Q("繰返し"), Q("秘密")});
+    const char* rows[][7] = {
+        {"202403051400", "202403051500", "打合せ", "資料を持参", "10", "1", "0"},
+        {"20240306", "", "創立記念日", "", "", "0", "1"},
+        {"202403071000", "", "電話する", "", "5", "1", "0"},
+        {"202403081000", "202403081100", "点検", "", "", "0", "0"},
+        {"202403081000", "202403081100", "点検", "", "", "0", "0"},
+    };
+    int n = 0;
+    for (const auto& r : rows) {
+        ++n;
+        const bool edit = edited && n != 2;
+        b += Line({"D", QString::number(n), "", edit ? "20240304101500" : "20240302101500", "", "",
+                   "", Q(r[0]), edit && n == 1 ? "202403051530" : Q(r[1]), Q(r[2]),
+                   edit ? Q(r[3]) + Q("、追記") : Q(r[3]), Q(r[4]), Q(r[5]), "3", "1", Q(r[6])});
+    }
+    return b;
+}
+
+QByteArray PiAddressBookSent(bool edited) {
+    QByteArray b = Line({"I", "RECN", "CTGR", "", "", "CTGR", "NAME"});
+    b += Line({"D", "1", "", "", "", "1", Q("仕事")});
+    b += Line({"D", "2", "", "", "", "2", Q("家族")});
+    b += Line({"I", "RECN", "CTGR", "NAME", "FURI", "ZIPC", "TEL1", "MEMO", "LTDY", "ATTR"});
+    const char* rows[][5] = {
+        {"1", "山田 太郎", "ﾔﾏﾀﾞ ﾀﾛｳ", "03-1234-5678", "院内は\"\"土足禁止\"\"です"},
+        {"2", "佐藤 花子", "ｻﾄｳ ﾊﾅｺ", "06-9876-5432", ""},
+        {"0", "", "", "011-222-3333", "名前なし"},
+        {"1", "鈴木 一郎", "ｽｽﾞｷ ｲﾁﾛｳ", "052-1", ""},
+        {"1", "鈴木 一郎", "ｽｽﾞｷ ｲﾁﾛｳ", "052-1", ""},
+    };
+    int n = 0;
+    for (const auto& r : rows) {
+        ++n;
+        const QString phone = edited && n != 3 ? Q(r[3]) + "9" : Q(r[3]);
+        b += Line({"D", QString::number(n), Q(r[0]), Q(r[1]), Q(r[2]), "100-0001", phone, Q(r[4]),
+                   edited ? "202403041015" : "202403021015", "0"});
+    }
+    return b;
+}
+
+QByteArray MiAddressBookSent(bool edited) {
+    QByteArray b = Line({"M", "MI", "1", "", "", "", "ADDRESS", "2", "", "20240301090000"});
+    b += Line({"C", "NUMB", "CHAR", "TIME", "CHAR", "CHAR", "CHAR", "NAME", "FURI", "COMP", "HZIP",
+               "HADR", "HTEL", "CELL", "MAIL", "NICK", "MEMO"});
+    for (int n = 1; n <= 3; ++n) {
+        const QString who = n == 3 ? Q("高橋 三郎") : Q("田中 次郎");  // two alike
+        b += Line({"D", QString::number(n), "", edited ? "20240304101500" : "20240302101500", "",
+                   "", "", who, Q("ﾀﾅｶ ｼﾞﾛｳ"), Q("田中商事"), "150-0001", Q("東京都渋谷区1-1"),
+                   "03-5555-0000", edited ? "090-0000-0002" : "090-0000-0001", "t@example.jp",
+                   Q("じろう"), edited ? Q("新しいメモ") : Q("メモ")});
+    }
+    return b;
+}
+
+QByteArray ActionsAndPiScheduleSent(bool edited) {
+    QByteArray b = Line({"I", "RECN", "ITEM", "FNDY", "CHCK", "PRTY", "ETDY", "LTDY"});
+    b += Line({"D", "1", Q("請求書\"\"2月分\"\"の発行"), edited ? "20240305" : "",
+               edited ? "1" : "0", "1", "20240310", "202403021015"});
+    b += Line({"D", "2", Q("見積"), "", "0", "3", "20240312", "202403021015"});
+    b += Line({"I", "RECN", "TIM1", "TIM2", "ALTM", "ALON", "DESC", "CTG1", "RPTY", "RPTE", "", "",
+               "", "MARK"});
+    b += Line({"D", "1", "202403111000", edited ? "202403111200" : "202403111100", "15", "1",
+               Q("定例"), "1", "2", "20241231", "", "", "", "3"});
+    b += Line({"D", "2", "202403120900", "", "", "0", edited ? Q("健診\x1f持ち物確認") : Q("健診"),
+               "", "", "", "", "", "", ""});
+    return b;
+}
+
+// The files in the programs people use: Radicale filled by UID from the first transfer and then
+// its edited re-send, khal importing both calendars, khard listing the server's address book.
+TEST(RealClients, AnEditedResendUpdatesEveryItemInsteadOfDoublingIt) {
+    QTemporaryDir dir;
+    QStringList arguments{QStringLiteral(FENMOR_CLIENT_CHECK), QStringLiteral(FENMOR_CONVERT),
+                          dir.filePath("work")};
+    const std::pair<const char*, QByteArray (*)(bool)> transfers[] = {
+        {"mi-schedule", MiScheduleSent},
+        {"pi-address", PiAddressBookSent},
+        {"mi-address", MiAddressBookSent},
+        {"actions", ActionsAndPiScheduleSent}};
+    for (const auto& [name, make] : transfers) {
+        for (const bool edited : {false, true}) {
+            const QString path =
+                dir.filePath(QString::fromLatin1(name) + (edited ? "-2" : "") + ".cap");
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(make(edited));
+            arguments << path;
+        }
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("/usr/bin/python3"), arguments);
+    ASSERT_TRUE(p.waitForFinished(600000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
 }
 
 class ExportFiles : public ::testing::Test {
@@ -326,7 +536,7 @@ TEST_F(ExportFiles, CharactersOutsideShiftJisSurvive) {
                            {"NOTE", note}};
     QJsonObject card4 = card, card3 = card;
     card4["UID"] = "urn:uuid:u-1";
-    card3["UID"] = "u-1";
+    card3["UID"] = "urn:uuid:u-1";
     const QJsonObject item{{"SUMMARY", Q("ヷ\u2603, \"x\"; 1\\2")},
                            {"DESCRIPTION", memoLf},
                            {"CATEGORIES", Q("☆")},
