@@ -254,12 +254,14 @@ void Exporter::finish(Session& s, Stream& stream, const QString& what) {
     if (stream.failed || !stream.file->commit()) {
         if (!stream.failed) stream.error = stream.file->errorString();
         stream.file->cancelWriting();
+        s.failures.somethingNotWritten();  // the journal keeps the transfer unconverted
         s.message(QStringLiteral("書き出しファイルを保存できません：") +
                       QDir::toNativeSeparators(path) + kCrLf + stream.error,
                   Buttons::Ok, Icon::Exclamation);
         return;
     }
     written_ << path;
+    s.failures.written(path);
     s.liD.append(QStringLiteral("書き出し：") + QDir::toNativeSeparators(path) +
                  QStringLiteral("（") + what + QStringLiteral("）"));
 }
