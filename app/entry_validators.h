@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "app/config_file.h"  // QuotedTextProblem, UnquotedTextProblem
+#include "settings/config_file.h"  // QuotedTextProblem, UnquotedTextProblem
 
 namespace fenmor {
 

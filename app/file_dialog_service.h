@@ -1,7 +1,7 @@
 // The platform's file dialog for the browse button.
 #pragma once
 
-#include "files/output_file_selection.h"
+#include "core/output_file_selection.h"
 
 class QWidget;
 

@@ -18,15 +18,15 @@
 
 #include "app/entry_validators.h"
 #include "app/file_dialog_service.h"
-#include "app/help_document.h"
+#include "core/help_document.h"
 #include "app/message_box_service.h"
 #include "app/system_printer.h"
 #include "core/char_conversions.h"
 #include "core/received_buffer.h"
-#include "files/data_set.h"
+#include "core/data_set.h"
 #include "journal/receive_journal.h"
 #include "locations/app_locations.h"
-#include "reconvert/reconversion.h"
+#include "app/reconversion.h"
 #include "serial/com_names.h"
 #include "serial/port_settings.h"
 

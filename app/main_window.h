@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/config_file.h"
+#include "settings/config_file.h"
 #include "app/controls.h"
 #include "app/copy_print.h"
 #include "app/data_list_view.h"
@@ -16,9 +16,9 @@
 #include "app/port_list.h"
 #include "app/window_options.h"
 #include "core/session.h"
-#include "export/export_page.h"
+#include "app/export_page.h"
 #include "export/exporter.h"
-#include "files/output_file_selection.h"
+#include "core/output_file_selection.h"
 #include "locations/app_locations.h"
 #include "serial/comm_port.h"
 #include "serial/receive_port.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/controls.h"
-#include "app/option_set.h"
+#include "core/option_set.h"
 
 class QTimer;
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 #include "core/received_buffer.h"
 #include "core/session.h"
 #include "core/sjis.h"

@@ -3,8 +3,8 @@
 #include "core/separated_writer.h"
 #include "core/text_util.h"
 #include "core/text_document_writer.h"
-#include "files/data_set.h"
-#include "files/document_receive.h"
+#include "core/data_set.h"
+#include "core/document_receive.h"
 
 namespace fenmor {
 namespace {

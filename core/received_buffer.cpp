@@ -7,7 +7,7 @@
 #include "core/line_cutter.h"
 #include "core/record_parser.h"
 #include "core/sjis.h"
-#include "files/raw_save.h"
+#include "core/raw_save.h"
 
 namespace fenmor {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "core/received_buffer.h"
 #include "core/run_failures.h"
-#include "files/date_format.h"
+#include "core/date_format.h"
 
 namespace fenmor {
 namespace {

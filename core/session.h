@@ -11,11 +11,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 #include "core/run_failures.h"
 #include "core/services.h"
-#include "export/export_sink.h"
-#include "files/output_file.h"
+#include "core/export_sink.h"
+#include "core/output_file.h"
 
 namespace fenmor {
 

@@ -10,8 +10,8 @@
 #include "core/run_failures.h"
 #include "core/run_time_errors.h"
 #include "core/text_util.h"
-#include "files/date_format.h"
-#include "files/date_pattern.h"
+#include "core/date_format.h"
+#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

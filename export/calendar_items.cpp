@@ -7,7 +7,7 @@
 #include <QStringList>
 
 #include "export/columns.h"
-#include "files/date_pattern.h"
+#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

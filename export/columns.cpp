@@ -4,7 +4,7 @@
 #include <QHash>
 #include <QTimeZone>
 
-#include "files/date_pattern.h"
+#include "core/date_pattern.h"
 
 namespace fenmor {
 

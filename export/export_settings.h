@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "export/icalendar_writer.h"
-#include "files/output_file.h"
+#include "core/output_file.h"
 
 namespace fenmor {
 

@@ -10,7 +10,7 @@
 #include "core/text_util.h"
 #include "export/calendar_items.h"
 #include "export/vcard_writer.h"
-#include "files/date_pattern.h"
+#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

@@ -12,7 +12,7 @@
 #include "core/session.h"
 #include "export/columns.h"
 #include "export/export_settings.h"
-#include "export/export_sink.h"
+#include "core/export_sink.h"
 #include "export/icalendar_writer.h"
 
 namespace fenmor {

@@ -8,7 +8,7 @@
 
 #include "core/char_conversions.h"
 #include "export/content_lines.h"
-#include "files/date_pattern.h"
+#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

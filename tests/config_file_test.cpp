@@ -1,4 +1,4 @@
-#include "app/config_file.h"
+#include "settings/config_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +10,7 @@
 #include <csignal>
 
 #include "core/sjis.h"
-#include "files/data_set.h"
+#include "core/data_set.h"
 #include "tests/support/fakes.h"
 
 namespace fenmor::test {

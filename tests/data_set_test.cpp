@@ -1,4 +1,4 @@
-#include "files/data_set.h"
+#include "core/data_set.h"
 
 #include <gtest/gtest.h>
 

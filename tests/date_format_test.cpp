@@ -1,4 +1,4 @@
-#include "files/date_format.h"
+#include "core/date_format.h"
 
 #include <gtest/gtest.h>
 

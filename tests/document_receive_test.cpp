@@ -1,4 +1,4 @@
-#include "files/document_receive.h"
+#include "core/document_receive.h"
 
 #include <QDir>
 #include <QFile>

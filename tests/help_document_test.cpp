@@ -1,4 +1,4 @@
-#include "app/help_document.h"
+#include "core/help_document.h"
 
 #include <QDir>
 #include <QFile>

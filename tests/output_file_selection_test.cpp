@@ -1,4 +1,4 @@
-#include "files/output_file_selection.h"
+#include "core/output_file_selection.h"
 
 #include <QDir>
 #include <QFile>

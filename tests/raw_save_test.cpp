@@ -1,4 +1,4 @@
-#include "files/raw_save.h"
+#include "core/raw_save.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // pseudo-terminal and is killed with SIGKILL; the window, started again in this process as the
 // program starts it, offers the journal, and converting it writes the files of an
 // uninterrupted transfer.
-#include "reconvert/reconversion.h"
+#include "app/reconversion.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -23,7 +23,7 @@
 #include "core/sjis.h"
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
-#include "reconvert/kept_transfers_dialog.h"
+#include "app/kept_transfers_dialog.h"
 #include "tests/support/fakes.h"
 #include "tests/support/transfers.h"
 #include "tests/support/window_support.h"

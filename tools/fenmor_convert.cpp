@@ -10,13 +10,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/config_file.h"
-#include "app/option_set.h"
+#include "settings/config_file.h"
+#include "core/option_set.h"
 #include "core/converter_check.h"
 #include "core/received_buffer.h"
 #include "core/session.h"
 #include "export/exporter.h"
-#include "files/data_set.h"
+#include "core/data_set.h"
 #include "locations/app_locations.h"
 #include "reconvert/saved_transfer.h"
 

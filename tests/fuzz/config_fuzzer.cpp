@@ -2,8 +2,8 @@
 // the same options; whatever a load left, the saved file loads without a message.
 #include <QFile>
 
-#include "app/config_file.h"
-#include "app/option_set.h"
+#include "settings/config_file.h"
+#include "core/option_set.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

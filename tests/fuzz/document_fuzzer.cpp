@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <map>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 #include "core/session.h"
 #include "core/sjis.h"
-#include "files/document_receive.h"
+#include "core/document_receive.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

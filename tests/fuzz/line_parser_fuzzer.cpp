@@ -1,6 +1,6 @@
 // The line parser, on any line and on lines built from known fields: every field the line
 // format can carry comes back in its slot, and nothing is written past slot 31.
-#include "app/option_set.h"
+#include "core/option_set.h"
 #include "core/record_parser.h"
 #include "core/session.h"
 #include "core/sjis.h"

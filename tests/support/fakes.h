@@ -8,7 +8,7 @@
 #include <ostream>
 #include <vector>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 #include "core/services.h"
 #include "core/session.h"
 

@@ -1,4 +1,4 @@
-#include "app/help_document.h"
+#include "core/help_document.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +8,7 @@
 
 #include "core/session.h"
 #include "core/sjis.h"
-#include "files/file_errors.h"
+#include "core/file_errors.h"
 
 namespace fenmor {
 namespace {

@@ -1,10 +1,10 @@
-#include "files/date_format.h"
+#include "core/date_format.h"
 
 #include <cmath>
 
 #include "core/run_time_errors.h"
 #include "core/text_util.h"
-#include "files/date_pattern.h"
+#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

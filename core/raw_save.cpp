@@ -1,7 +1,7 @@
 // The ".rcv" file holds each buffer entry followed by CR LF. The entries are written as the
 // bytes they hold, so that the file keeps exactly what the PDA sent (as the run stored it),
 // even where the bytes are no valid Shift-JIS.
-#include "files/raw_save.h"
+#include "core/raw_save.h"
 
 #include <QFileInfo>
 
@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "core/sjis.h"
-#include "files/date_pattern.h"
+#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

@@ -1,13 +1,13 @@
 // An "M" header names its data set ("Schedule...", "Address..."); an "I" header carries a
 // field tag ("ALON", "ZIPC", ...) and the tags of the fields that follow.
-#include "files/data_set.h"
+#include "core/data_set.h"
 
 #include <QDir>
 
 #include "core/run_failures.h"
 #include "core/text_util.h"
-#include "files/date_format.h"
-#include "files/date_pattern.h"
+#include "core/date_format.h"
+#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

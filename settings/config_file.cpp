@@ -1,6 +1,6 @@
 // Lines 1 and 2 are read whole; from line 3 on the reader takes comma-separated fields one
 // after another, wherever the lines end, as the file was written.
-#include "app/config_file.h"
+#include "settings/config_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,7 @@
 
 #include "core/sjis.h"
 #include "core/text_util.h"
-#include "files/data_set.h"
+#include "core/data_set.h"
 #include "locations/first_save_folder.h"
 
 namespace fenmor {

@@ -1,4 +1,4 @@
-#include "files/file_errors.h"
+#include "core/file_errors.h"
 
 #include <QDir>
 #include <QFileInfo>

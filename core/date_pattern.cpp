@@ -1,4 +1,4 @@
-#include "files/date_pattern.h"
+#include "core/date_pattern.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "export/export_page.h"
+#include "app/export_page.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

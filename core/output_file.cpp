@@ -1,11 +1,11 @@
-#include "files/output_file.h"
+#include "core/output_file.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 
 #include "core/sjis.h"
-#include "files/file_errors.h"
+#include "core/file_errors.h"
 #include "locations/first_save_folder.h"
 
 namespace fenmor {

@@ -1,4 +1,4 @@
-#include "files/document_receive.h"
+#include "core/document_receive.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +9,8 @@
 #include <cerrno>
 
 #include "core/received_buffer.h"
-#include "files/date_format.h"
-#include "files/file_errors.h"
+#include "core/date_format.h"
+#include "core/file_errors.h"
 
 namespace fenmor {
 namespace {

@@ -1,6 +1,6 @@
 // Each saved transfer is converted by the same function the converter tool uses, inside the
 // window's session, so that it writes the same files and shows the same lines as a live one.
-#include "reconvert/reconversion.h"
+#include "app/reconversion.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,7 +17,7 @@
 #include "core/received_buffer.h"
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
-#include "reconvert/kept_transfers_dialog.h"
+#include "app/kept_transfers_dialog.h"
 #include "reconvert/saved_transfer.h"
 
 namespace fenmor {

@@ -1,4 +1,4 @@
-#include "app/option_set.h"
+#include "core/option_set.h"
 
 namespace fenmor {
 namespace {

@@ -1,6 +1,6 @@
 // Sizes and kinds are read from the files each time the list is filled: the folder holds a
 // few dozen transfers at most.
-#include "reconvert/kept_transfers_dialog.h"
+#include "app/kept_transfers_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "journal/receive_journal.h"
-#include "reconvert/reconversion.h"
+#include "app/reconversion.h"
 #include "reconvert/saved_transfer.h"
 #include "reconvert/transfer_kinds.h"
 

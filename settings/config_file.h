@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 #include "core/services.h"
 
 namespace fenmor {
