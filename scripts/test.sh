@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Fenmor and runs every test as built for use, then the data
-# path's tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz
-# target for a few seconds.
+# Installs what is missing, checks that no folder includes one it does not link, builds Fenmor
+# and runs every test as built for use, then the data path's tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
+
+python3 scripts/check-layers.py
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 cmake --build build -j2
