@@ -19,7 +19,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -253,7 +252,7 @@ QString ObjectName(const char* name, int index) {
 // The design's tabs are lower than those of most styles; with the taller tabs the pages'
 // controls would not fit below them. This keeps the tabs just high enough for their captions.
 class CompactTabsStyle final : public QProxyStyle {
-public:
+  public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
         const int value = QProxyStyle::pixelMetric(metric, option, widget);
@@ -264,7 +263,7 @@ public:
 // The design's lists are narrow: a list showing "115200" needs the room most styles give the
 // arrow. The arrow is kept to the width of a scroll bar's arrow and the text field gets the rest.
 class CompactListStyle final : public QProxyStyle {
-public:
+  public:
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
                          const QWidget* widget) const override {
         QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
@@ -276,13 +275,13 @@ public:
         return r;
     }
 
-private:
+  private:
     static constexpr int kArrowWidth = 14;
 };
 
 // A tab area that can tell, before it is first shown, where its pages will start.
 class TabArea final : public QTabWidget {
-public:
+  public:
     using QTabWidget::QTabWidget;
     QPoint pageOrigin() const {
         QStyleOptionTabWidgetFrame option;
@@ -292,7 +291,7 @@ public:
 };
 
 class Builder {
-public:
+  public:
     Builder(QWidget* window, double dpi) : window_(window), dpi_(dpi) {}
 
     Controls build() {
@@ -312,7 +311,7 @@ public:
         return c;
     }
 
-private:
+  private:
     int px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
     QRect pixels(int left, int top, int width, int height, QPoint origin) const {
@@ -321,13 +320,20 @@ private:
 
     QWidget* holder(Holder h) const {
         switch (h) {
-            case Holder::Window: return window_;
-            case Holder::Frame4: return made_.value(QStringLiteral("Frame4"));
-            case Holder::Frame1: return made_.value(QStringLiteral("Frame1"));
-            case Holder::Page1: return tabs_->widget(1);
-            case Holder::Frame2_1: return made_.value(QStringLiteral("Frame2_1"));
-            case Holder::Frame2_0: return made_.value(QStringLiteral("Frame2_0"));
-            case Holder::Frame3: return made_.value(QStringLiteral("Frame3"));
+            case Holder::Window:
+                return window_;
+            case Holder::Frame4:
+                return made_.value(QStringLiteral("Frame4"));
+            case Holder::Frame1:
+                return made_.value(QStringLiteral("Frame1"));
+            case Holder::Page1:
+                return tabs_->widget(1);
+            case Holder::Frame2_1:
+                return made_.value(QStringLiteral("Frame2_1"));
+            case Holder::Frame2_0:
+                return made_.value(QStringLiteral("Frame2_0"));
+            case Holder::Frame3:
+                return made_.value(QStringLiteral("Frame3"));
         }
         return window_;
     }
@@ -377,23 +383,26 @@ private:
                 label->setTextFormat(Qt::PlainText);
                 return label;
             }
-            case Kind::TextBox: return new QLineEdit(caption, parent);
+            case Kind::TextBox:
+                return new QLineEdit(caption, parent);
             case Kind::Frame: {
                 auto* frame = new QGroupBox(caption, parent);
                 if (QStyle* style = frameStyle()) frame->setStyle(style);
                 return frame;
             }
-            case Kind::Button: return new QPushButton(caption, parent);
+            case Kind::Button:
+                return new QPushButton(caption, parent);
             case Kind::Option: {
                 auto* option = new QRadioButton(caption, parent);
                 group(row.name)->addButton(option, row.index);
                 return option;
             }
-            case Kind::Check: return new QCheckBox(caption, parent);
+            case Kind::Check:
+                return new QCheckBox(caption, parent);
             case Kind::Combo: {
                 // The port list says when it opens, so that it can show what each entry reaches.
                 QComboBox* combo = std::strcmp(row.name, "cobPT") == 0 ? new PortListBox(parent)
-                                                                        : new QComboBox(parent);
+                                                                       : new QComboBox(parent);
                 auto* listStyle = new CompactListStyle;
                 listStyle->setParent(combo);
                 combo->setStyle(listStyle);

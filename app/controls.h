@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 
 class QCheckBox;
@@ -79,7 +78,7 @@ struct Controls {
 Controls BuildControls(QWidget* window, double dpi);
 
 // The font faces standing in for the design's Japanese fonts.
-[[nodiscard]] QString FixedPitchFace();   // for "ＭＳ ゴシック"
-[[nodiscard]] QString ProportionalFace(); // for "ＭＳ Ｐゴシック"
+[[nodiscard]] QString FixedPitchFace();    // for "ＭＳ ゴシック"
+[[nodiscard]] QString ProportionalFace();  // for "ＭＳ Ｐゴシック"
 
 }  // namespace fenmor

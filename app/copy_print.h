@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 #include <vector>
 
@@ -16,7 +15,8 @@ inline constexpr int kCopyLimit = 30000;  // characters
 
 // The selected lines in list order, each followed by CR LF, up to and including the line that
 // takes the text past the copy limit.
-[[nodiscard]] QString CopyText(const std::vector<QString>& lines, const std::vector<int>& selectedRows);
+[[nodiscard]] QString CopyText(const std::vector<QString>& lines,
+                               const std::vector<int>& selectedRows);
 
 struct PrintResult {
     bool ok = true;
@@ -25,7 +25,7 @@ struct PrintResult {
 };
 
 class Printer {
-public:
+  public:
     virtual ~Printer() = default;
     // Prints the lines one below the other on A4 portrait in the small fixed-pitch font,
     // continuing on new pages, and sends the document off.

@@ -4,7 +4,6 @@
 #include <QListView>
 #include <QStyledItemDelegate>
 #include <QTimer>
-
 #include <algorithm>
 
 namespace fenmor {
@@ -13,7 +12,7 @@ constexpr int kFramePeriodMs = 40;
 
 // Every line is as wide as the scroll extent, so the view's scroll range is that extent.
 class ExtentDelegate final : public QStyledItemDelegate {
-public:
+  public:
     ExtentDelegate(int extent, QObject* parent) : QStyledItemDelegate(parent), extent_(extent) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize s = QStyledItemDelegate::sizeHint(option, index);
@@ -21,7 +20,7 @@ public:
         return s;
     }
 
-private:
+  private:
     int extent_;
 };
 

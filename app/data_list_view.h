@@ -4,7 +4,6 @@
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
-
 #include <vector>
 
 #include "core/services.h"
@@ -15,7 +14,7 @@ namespace fenmor {
 
 class DataListView final : public QAbstractListModel, public DataList {
     Q_OBJECT
-public:
+  public:
     explicit DataListView(QListView* view);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -34,7 +33,7 @@ public:
     // The selected lines in list order.
     [[nodiscard]] std::vector<int> selectedRows() const;
 
-private:
+  private:
     void showLast();
 
     QListView* view_;

@@ -10,8 +10,10 @@ QStringList FileDialogService::FiltersOf(const QString& pairs) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString& label = parts[i];
         const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
-        // The dialog reads the patterns from the label's brackets; add them when the label has none.
-        filters.push_back(label.contains(u'(') ? label : label + QStringLiteral(" (") + patterns + u')');
+        // The dialog reads the patterns from the label's brackets; add them when the label has
+        // none.
+        filters.push_back(label.contains(u'(') ? label
+                                               : label + QStringLiteral(" (") + patterns + u')');
     }
     return filters;
 }

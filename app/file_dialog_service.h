@@ -8,14 +8,14 @@ class QWidget;
 namespace fenmor {
 
 class FileDialogService final : public FileDialog {
-public:
+  public:
     explicit FileDialogService(QWidget* parent) : parent_(parent) {}
     std::optional<QString> showOpen(const FileDialogRequest& request) override;
 
     // "Label|pattern|Label|pattern" as the dialog's filters, labels shown as they stand.
     [[nodiscard]] static QStringList FiltersOf(const QString& pairs);
 
-private:
+  private:
     QWidget* parent_;
 };
 

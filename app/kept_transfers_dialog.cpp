@@ -11,8 +11,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "journal/receive_journal.h"
 #include "app/reconversion.h"
+#include "journal/receive_journal.h"
 #include "reconvert/saved_transfer.h"
 #include "reconvert/transfer_kinds.h"
 

@@ -4,7 +4,6 @@
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
-
 #include <csignal>
 
 #include "app/command_line.h"

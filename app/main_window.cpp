@@ -18,15 +18,15 @@
 
 #include "app/entry_validators.h"
 #include "app/file_dialog_service.h"
-#include "core/help_document.h"
 #include "app/message_box_service.h"
+#include "app/reconversion.h"
 #include "app/system_printer.h"
 #include "core/char_conversions.h"
-#include "core/received_buffer.h"
 #include "core/data_set.h"
+#include "core/help_document.h"
+#include "core/received_buffer.h"
 #include "journal/receive_journal.h"
 #include "locations/app_locations.h"
-#include "app/reconversion.h"
 #include "serial/com_names.h"
 #include "serial/port_settings.h"
 
@@ -47,7 +47,8 @@ void SetBackground(QLabel* label, const QColor& colour) {
 
 frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPollMs)
     : programFolder_(programFolder),
-      dpi_(QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->logicalDotsPerInch() : 96),
+      dpi_(QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->logicalDotsPerInch()
+                                            : 96),
       c_(BuildControls(this, dpi_)) {
     setObjectName(QStringLiteral("frmZ2P"));
     locations_ = PortableLocations(programFolder);
@@ -58,15 +59,18 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     messages_ = messages;
     options_ = std::make_unique<WindowOptions>(c_, &Timer1, &Timer2);
     list_ = new DataListView(c_.liD);
-    session_ = std::make_unique<Session>(*options_, *messages_, *list_, static_cast<StatusLabel&>(*this));
+    session_ =
+        std::make_unique<Session>(*options_, *messages_, *list_, static_cast<StatusLabel&>(*this));
     session_->endProgram = [this] { close(); };
     exporter_ = std::make_unique<Exporter>(LoadExportSettings(ExtraSettingsPath(programFolder)));
     session_->exports = exporter_.get();
-    exportPage_ = new ExportPage(c_.SSTab1, dpi_, *exporter_, ExtraSettingsPath(programFolder), *messages_);
+    exportPage_ =
+        new ExportPage(c_.SSTab1, dpi_, *exporter_, ExtraSettingsPath(programFolder), *messages_);
     interlocks_ = std::make_unique<OptionInterlocks>(c_, *session_);
     ownDialog_ = std::make_unique<FileDialogService>(this);
     dialog_ = ownDialog_.get();
-    ownPrinter_ = std::make_unique<SystemPrinter>([this] { return session_->zDEF; }, [this] { return session_->now(); });
+    ownPrinter_ = std::make_unique<SystemPrinter>([this] { return session_->zDEF; },
+                                                  [this] { return session_->now(); });
     printer_ = ownPrinter_.get();
     InstallEntryValidators(c_);
     port_ = std::make_unique<CommPort>(programFolder, pinPollMs);
@@ -88,8 +92,7 @@ void frmZ2P::connectControls() {
     connect(c_.btSTA, &QPushButton::clicked, this, [this] { TogglePort(*link_); });
     connect(c_.btEND, &QPushButton::clicked, this, &QWidget::close);
     connect(c_.btMSize, &QPushButton::clicked, this, &frmZ2P::btMSize_Click);
-    connect(c_.btOPS, &QPushButton::clicked, this,
-            [this] { saveOptions(true); });
+    connect(c_.btOPS, &QPushButton::clicked, this, [this] { saveOptions(true); });
     connect(c_.btOPEN, &QPushButton::clicked, this, [this] { btOPEN_Click(*session_, *dialog_); });
     connect(c_.btCOPY, &QPushButton::clicked, this, &frmZ2P::btCOPY_Click);
     connect(c_.btLP, &QPushButton::clicked, this, &frmZ2P::btLP_Click);
@@ -97,9 +100,10 @@ void frmZ2P::connectControls() {
     connect(c_.ckCSVD, &QCheckBox::stateChanged, this, [this] { interlocks_->ckCSVD_Click(); });
     const auto onSelect = [this](const auto& group, void (OptionInterlocks::*handler)(int)) {
         for (int i = 0; i < static_cast<int>(group.size()); ++i)
-            connect(group[static_cast<size_t>(i)], &QRadioButton::toggled, this, [this, handler, i](bool on) {
-                if (on) (interlocks_.get()->*handler)(i);
-            });
+            connect(group[static_cast<size_t>(i)], &QRadioButton::toggled, this,
+                    [this, handler, i](bool on) {
+                        if (on) (interlocks_.get()->*handler)(i);
+                    });
     };
     onSelect(c_.opCSV, &OptionInterlocks::opCSV_Click);
     onSelect(c_.opF, &OptionInterlocks::opF_Click);
@@ -119,7 +123,9 @@ void frmZ2P::connectControls() {
         });
 }
 
-void frmZ2P::applyPortSettings() { setCOM(*session_, *port_, c_.cobPT->currentText(), c_.cobSP->currentText()); }
+void frmZ2P::applyPortSettings() {
+    setCOM(*session_, *port_, c_.cobPT->currentText(), c_.cobSP->currentText());
+}
 
 // The connection type presets the speed and the flow control.
 void frmZ2P::opIR_Click(int index) {
@@ -175,7 +181,8 @@ void frmZ2P::saveOptions(bool byButton) {
     if (configProblem_.isEmpty())
         SaveConfig(*this, config_, programFolder_ + QDir::separator() + kConfigFileName);
     else if (byButton)
-        config_.Ret = messages_->show(configProblem_, Buttons::Ok, Icon::Exclamation, QStringLiteral("エラー"));
+        config_.Ret = messages_->show(configProblem_, Buttons::Ok, Icon::Exclamation,
+                                      QStringLiteral("エラー"));
 }
 
 void frmZ2P::Form_Load() {
@@ -200,7 +207,8 @@ void frmZ2P::Form_Load() {
 
 void frmZ2P::useJournalFolder(const QString& folder) {
     const auto later = [this](const QString& text) {
-        QTimer::singleShot(0, this, [this, text] { messages_->show(text, Buttons::Ok, Icon::Exclamation, {}); });
+        QTimer::singleShot(
+            0, this, [this, text] { messages_->show(text, Buttons::Ok, Icon::Exclamation, {}); });
     };
     // Without a folder of its own (no home folder known) the program journals nowhere.
     if (!folder.isEmpty() && QDir::isAbsolutePath(folder)) {
@@ -214,7 +222,9 @@ void frmZ2P::useJournalFolder(const QString& folder) {
         journal_->onFailure = later;
     }
     link_->journal = journal_.get();
-    const auto receiving = [this] { return Timer1.isActive() || session_->nDD > 1 || !session_->zDD[1].isEmpty(); };
+    const auto receiving = [this] {
+        return Timer1.isActive() || session_->nDD > 1 || !session_->zDD[1].isEmpty();
+    };
     reconversion_ = std::make_unique<Reconversion>(
         ReconvertContext{this, *session_, receiving, [this] { showDataPage(); },
                          [this](bool hold) { hold ? HoldReceived(*link_) : ReleaseHeld(*link_); }},
@@ -234,7 +244,8 @@ void frmZ2P::btCOPY_Click() {
 
 void frmZ2P::btLP_Click() {
     c_.SSTab1->setCurrentIndex(0);
-    const std::optional<QStringList> lines = LinesToPrint(*session_, list_->lines(), list_->selectedRows());
+    const std::optional<QStringList> lines =
+        LinesToPrint(*session_, list_->lines(), list_->selectedRows());
     if (!lines) return;
     c_.btLP->hide();
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -325,7 +336,8 @@ void frmZ2P::btMSize_Click() {
 }
 
 void frmZ2P::showPortState(bool open) {
-    c_.btSTA->setText(open ? QStringLiteral("ポートを閉じる (&R)") : QStringLiteral("受信待ち スタート (&R)"));
+    c_.btSTA->setText(open ? QStringLiteral("ポートを閉じる (&R)")
+                           : QStringLiteral("受信待ち スタート (&R)"));
     SetBackground(c_.laD, open ? QColor(0, 255, 0) : QColor(255, 0, 0));
 }
 

@@ -4,24 +4,23 @@
 
 #include <QTimer>
 #include <QWidget>
-
 #include <memory>
 #include <optional>
 
-#include "settings/config_file.h"
 #include "app/controls.h"
 #include "app/copy_print.h"
 #include "app/data_list_view.h"
+#include "app/export_page.h"
 #include "app/option_interlocks.h"
 #include "app/port_list.h"
 #include "app/window_options.h"
-#include "core/session.h"
-#include "app/export_page.h"
-#include "export/exporter.h"
 #include "core/output_file_selection.h"
+#include "core/session.h"
+#include "export/exporter.h"
 #include "locations/app_locations.h"
 #include "serial/comm_port.h"
 #include "serial/receive_port.h"
+#include "settings/config_file.h"
 
 namespace fenmor {
 
@@ -30,7 +29,7 @@ class Reconversion;
 
 class frmZ2P final : public QWidget, private ReceiveView, private StatusLabel, private ConfigHost {
     Q_OBJECT
-public:
+  public:
     // messages: the message service to use, or null for message boxes.
     explicit frmZ2P(const QString& programFolder, MessageService* messages = nullptr,
                     int pinPollMs = 50);
@@ -66,12 +65,12 @@ public:
     [[nodiscard]] QSize outerSizeTwips() const;
     void setOuterSizeTwips(int width, int height);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     void connectControls();
     void fillLists();
     void setListExtent();
@@ -114,7 +113,8 @@ private:
     std::unique_ptr<WindowOptions> options_;
     DataListView* list_ = nullptr;
     std::unique_ptr<Session> session_;
-    std::unique_ptr<Exporter> exporter_;  // the files beside the output file; settings in Fenmor.ini
+    std::unique_ptr<Exporter>
+        exporter_;  // the files beside the output file; settings in Fenmor.ini
     ExportPage* exportPage_ = nullptr;
     std::unique_ptr<OptionInterlocks> interlocks_;
     std::unique_ptr<FileDialog> ownDialog_;

@@ -7,26 +7,35 @@ namespace {
 
 QMessageBox::StandardButtons ButtonsOf(Buttons b) {
     switch (b) {
-        case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-        case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-        case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case Buttons::Ok: break;
+        case Buttons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case Buttons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case Buttons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case Buttons::Ok:
+            break;
     }
     return QMessageBox::Ok;
 }
 
 short AnswerOf(int button) {
     switch (button) {
-        case QMessageBox::Cancel: return kCancel;
-        case QMessageBox::Yes: return kYes;
-        case QMessageBox::No: return kNo;
-        default: return kOk;
+        case QMessageBox::Cancel:
+            return kCancel;
+        case QMessageBox::Yes:
+            return kYes;
+        case QMessageBox::No:
+            return kNo;
+        default:
+            return kOk;
     }
 }
 
 }  // namespace
 
-short MessageBoxService::show(const QString& text, Buttons buttons, Icon icon, const QString& title) {
+short MessageBoxService::show(const QString& text, Buttons buttons, Icon icon,
+                              const QString& title) {
     // A message at start-up comes before the window is shown; the window comes first, so that
     // the user sees what the message is about.
     if (parent_ != nullptr && !parent_->isVisible()) parent_->show();
@@ -38,7 +47,8 @@ short MessageBoxService::show(const QString& text, Buttons buttons, Icon icon, c
                 : icon == Icon::Question  ? QMessageBox::Question
                                           : QMessageBox::NoIcon);
     const QMessageBox::StandardButton first =
-        buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? QMessageBox::Yes : QMessageBox::Ok;
+        buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? QMessageBox::Yes
+                                                                     : QMessageBox::Ok;
     box.setDefaultButton(first);
     return AnswerOf(box.exec());
 }

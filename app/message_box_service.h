@@ -8,11 +8,11 @@ class QWidget;
 namespace fenmor {
 
 class MessageBoxService final : public MessageService {
-public:
+  public:
     explicit MessageBoxService(QWidget* parent) : parent_(parent) {}
     short show(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
 
-private:
+  private:
     QWidget* parent_;
 };
 

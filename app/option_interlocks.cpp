@@ -45,10 +45,12 @@ void OptionInterlocks::opCSV_Click(int index) {
     }
     QString extension;
     if (index == 0) {
-        s_.zMS = QStringLiteral("カンマ区切りに切り替えます！") + kCrLf + QStringLiteral("拡張子を CSV にしますか？（推奨）");
+        s_.zMS = QStringLiteral("カンマ区切りに切り替えます！") + kCrLf +
+                 QStringLiteral("拡張子を CSV にしますか？（推奨）");
         extension = QStringLiteral("CSV");
     } else if (index == 1) {
-        s_.zMS = QStringLiteral("タブ区切りに切り替えます！") + kCrLf + QStringLiteral("拡張子を TXT にしますか？（推奨）");
+        s_.zMS = QStringLiteral("タブ区切りに切り替えます！") + kCrLf +
+                 QStringLiteral("拡張子を TXT にしますか？（推奨）");
         extension = QStringLiteral("TXT");
     } else {
         return;

@@ -9,7 +9,7 @@ namespace fenmor {
 struct Session;
 
 class OptionInterlocks {
-public:
+  public:
     OptionInterlocks(const Controls& c, Session& s) : c_(c), s_(s) {}
 
     void ckCSVD_Click();
@@ -17,7 +17,7 @@ public:
     void opF_Click(int index);
     void opSEPA_Click(int index);
 
-private:
+  private:
     const Controls& c_;
     Session& s_;
     // 0 until the style handler first runs: that first run, the one loading makes, asks nothing.

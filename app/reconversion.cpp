@@ -14,10 +14,10 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include "app/kept_transfers_dialog.h"
 #include "core/received_buffer.h"
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
-#include "app/kept_transfers_dialog.h"
 #include "reconvert/saved_transfer.h"
 
 namespace fenmor {
@@ -90,7 +90,7 @@ void Reconversion::offerRecovery() {
         if (e.state != JournalState::Open || e.path == journal_->currentPath()) continue;
         const JournalLock lock(e.path);
         if (!lock.held()) continue;  // being received, or offered by another copy
-        if (e.size == 0) {  // begun, but nothing was written into it
+        if (e.size == 0) {           // begun, but nothing was written into it
             QFile::remove(e.path);
             continue;
         }
@@ -153,8 +153,8 @@ bool Reconversion::convertHeld(const QString& path) {
     }
     const RunFailures& run = s.failures;
     if (run.nothingReadable()) {
-        s.message(NothingReadableText(run.bytes(), QString(), path), Buttons::Ok,
-                  Icon::Exclamation, QStringLiteral("受信データ"));
+        s.message(NothingReadableText(run.bytes(), QString(), path), Buttons::Ok, Icon::Exclamation,
+                  QStringLiteral("受信データ"));
         return false;
     }
     if (!run.allWritten()) return false;  // said as it failed; the saved file stays unconverted

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
-
 #include <csignal>
 
 namespace fenmor {

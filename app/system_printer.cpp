@@ -51,8 +51,10 @@ PrintResult SystemPrinter::print(const QStringList& lines) {
 
     QPainter painter;
     if (!painter.begin(&printer)) {
-        return {false, {}, result.pdfFile.isEmpty() ? QStringLiteral("プリンタを使えません。")
-                                                    : result.pdfFile + QStringLiteral(" を作成できません。")};
+        return {false,
+                {},
+                result.pdfFile.isEmpty() ? QStringLiteral("プリンタを使えません。")
+                                         : result.pdfFile + QStringLiteral(" を作成できません。")};
     }
     QFont font(FixedPitchFace());
     font.setPointSizeF(kFontPoints);

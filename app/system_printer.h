@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QDateTime>
-
 #include <functional>
 
 #include "app/copy_print.h"
@@ -10,7 +9,7 @@
 namespace fenmor {
 
 class SystemPrinter final : public Printer {
-public:
+  public:
     // pdfFolder: where a PDF file goes when there is no printer (the output folder).
     SystemPrinter(std::function<QString()> pdfFolder, std::function<QDateTime()> now)
         : pdfFolder_(std::move(pdfFolder)), now_(std::move(now)) {}
@@ -19,7 +18,7 @@ public:
     // Forces printing into a PDF file, as on a machine without a printer.
     void setPdfOnly(bool on) { pdfOnly_ = on; }
 
-private:
+  private:
     std::function<QString()> pdfFolder_;
     std::function<QDateTime()> now_;
     bool pdfOnly_ = false;

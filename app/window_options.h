@@ -9,7 +9,7 @@ class QTimer;
 namespace fenmor {
 
 class WindowOptions final : public OptionSet {
-public:
+  public:
     WindowOptions(const Controls& c, QTimer* timer1, QTimer* timer2)
         : c_(c), timer1_(timer1), timer2_(timer2) {}
     [[nodiscard]] int value(Option o) const override;
@@ -18,7 +18,7 @@ public:
     void setValue(Option o, int v) override;
     void setText(Option o, const QString& t) override;
 
-private:
+  private:
     const Controls& c_;
     QTimer* timer1_;
     QTimer* timer2_;

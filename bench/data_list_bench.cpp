@@ -17,7 +17,7 @@ namespace {
 using namespace fenmor;
 
 class CountingList final : public DataList {
-public:
+  public:
     void clear() override { lines = 0; }
     void append(const QString&) override { ++lines; }
     long lines = 0;
@@ -30,7 +30,8 @@ const QByteArray& Transfer() {
 
 long Lines(const DataList& list) {
     if (const auto* c = dynamic_cast<const CountingList*>(&list)) return c->lines;
-    if (const auto* v = dynamic_cast<const DataListView*>(&list)) return static_cast<long>(v->lines().size());
+    if (const auto* v = dynamic_cast<const DataListView*>(&list))
+        return static_cast<long>(v->lines().size());
     return 0;
 }
 

@@ -1,7 +1,6 @@
 // fenmor-make-transfer: writes one generated transfer to a file, as the PDA would send it.
 #include <QFile>
 #include <QString>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

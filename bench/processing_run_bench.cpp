@@ -2,11 +2,10 @@
 // decoding and line cutting of the same buffer entries; the same run with the raw save and its
 // dump on, the same run writing UTF-8 with the .ics and .vcf files beside it, and a capture of
 // the same size that holds no carriage return (one unfinished line).
-#include <QFileInfo>
-#include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,7 +28,7 @@ using namespace fenmor;
 constexpr unsigned kSeed = 20240305;
 
 class CountingMessages final : public MessageService {
-public:
+  public:
     short show(const QString&, Buttons buttons, Icon, const QString&) override {
         ++count;
         return buttons == Buttons::YesNo ? kNo : kOk;
@@ -38,14 +37,14 @@ public:
 };
 
 class CountingList final : public DataList {
-public:
+  public:
     void clear() override { lines = 0; }
     void append(const QString&) override { ++lines; }
     long lines = 0;
 };
 
 class SilentStatus final : public StatusLabel {
-public:
+  public:
     void setText(const QString&, bool) override {}
 };
 
@@ -98,8 +97,8 @@ void SetCounters(benchmark::State& state, qsizetype lines) {
     state.counters["bytes"] = bytes;
     state.counters["lines"] = static_cast<double>(lines);
     state.counters["entries"] = static_cast<double>(Entries().size());
-    state.counters["lines/s"] =
-        benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(lines),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * Transfer().size());
 }
 
@@ -114,7 +113,8 @@ void BM_BareDecode(benchmark::State& state) {
         for (const QByteArray& entry : entries) {
             pending += sjis::Decode(entry);
             qsizetype start = 0;
-            for (qsizetype cr = pending.indexOf(u'\r'); cr >= 0; cr = pending.indexOf(u'\r', start)) {
+            for (qsizetype cr = pending.indexOf(u'\r'); cr >= 0;
+                 cr = pending.indexOf(u'\r', start)) {
                 QString line = pending.mid(start, cr - start);
                 benchmark::DoNotOptimize(line.constData());
                 start = cr + 1;
@@ -134,7 +134,8 @@ enum class Run { Plain, RawSave, Exports, NoCarriageReturn };
 // outside the measured time.
 void BM_ProcessingRun(benchmark::State& state, Run kind) {
     const QString folder = OutputFolder();
-    const QByteArray& bytes = kind == Run::NoCarriageReturn ? TransferWithoutCarriageReturn() : Transfer();
+    const QByteArray& bytes =
+        kind == Run::NoCarriageReturn ? TransferWithoutCarriageReturn() : Transfer();
     long listLines = 0;
     int messages = 0;
     for (auto _ : state) {
@@ -157,8 +158,8 @@ void BM_ProcessingRun(benchmark::State& state, Run kind) {
     state.counters["list_lines"] = static_cast<double>(listLines);
     state.counters["messages"] = messages;
     if (kind != Run::NoCarriageReturn)
-        state.counters["file_bytes"] = static_cast<double>(
-            QFileInfo(folder + QStringLiteral("PA20240305-140709.CSV")).size());
+        state.counters["file_bytes"] =
+            static_cast<double>(QFileInfo(folder + QStringLiteral("PA20240305-140709.CSV")).size());
     if (kind == Run::RawSave)
         state.counters["dump_bytes"] =
             static_cast<double>(QFileInfo(folder + QStringLiteral("ascii.rcv")).size());
@@ -166,18 +167,26 @@ void BM_ProcessingRun(benchmark::State& state, Run kind) {
 
 BENCHMARK(BM_BareDecode)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK_CAPTURE(BM_ProcessingRun, plain, Run::Plain)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(2.0);
 BENCHMARK_CAPTURE(BM_ProcessingRun, raw_save_and_dump, Run::RawSave)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(2.0);
 BENCHMARK_CAPTURE(BM_ProcessingRun, utf8_ics_vcf, Run::Exports)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(2.0);
 BENCHMARK_CAPTURE(BM_ProcessingRun, no_carriage_return, Run::NoCarriageReturn)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(2.0);
 
 // The console table, and at the end the cost of each run as a multiple of the bare decoding
 // and of the plain run.
 class RatioReporter final : public benchmark::ConsoleReporter {
-public:
+  public:
     RatioReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
@@ -196,12 +205,12 @@ public:
         for (const char* name : {"raw_save_and_dump", "utf8_ics_vcf", "no_carriage_return"}) {
             const double run = median(std::string("BM_ProcessingRun/") + name);
             if (run > 0)
-                std::printf("%s / plain = %.1f ms / %.1f ms = %.2f\n", name, run * 1e3,
-                            plain * 1e3, run / plain);
+                std::printf("%s / plain = %.1f ms / %.1f ms = %.2f\n", name, run * 1e3, plain * 1e3,
+                            run / plain);
         }
     }
 
-private:
+  private:
     double median(const std::string& name) const {
         const auto it = seconds_.find(name);
         if (it == seconds_.end() || it->second.empty()) return 0;

@@ -7,7 +7,8 @@ namespace fenmor {
 QString ConverterProblem(const char* codePage) {
     if (sjis::ConverterWorks(codePage)) return {};
     return QStringLiteral(
-               "このシステムの文字コード変換には Shift-JIS（コードページ 932）の変換がありません。") +
+               "このシステムの文字コード変換には Shift-JIS（コードページ "
+               "932）の変換がありません。") +
            kCrLf +
            QStringLiteral("受信データの日本語を正しく変換・保存できないため、処理を中止します。") +
            kCrLf +

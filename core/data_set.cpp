@@ -4,10 +4,10 @@
 
 #include <QDir>
 
-#include "core/run_failures.h"
-#include "core/text_util.h"
 #include "core/date_format.h"
 #include "core/date_pattern.h"
+#include "core/run_failures.h"
+#include "core/text_util.h"
 
 namespace fenmor {
 namespace {
@@ -22,7 +22,8 @@ bool IsTimeTag(const QString& tag) {
 // The PI header's tags decide which fields hold a date and time.
 void SetFieldTypesFromTags(Session& s) {
     for (int k = 1; k <= 20; ++k)
-        s.FieldTypes[k] = IsTimeTag(TrimSpaces(s.DataRecord[k])) ? QStringLiteral("TIME") : QString();
+        s.FieldTypes[k] =
+            IsTimeTag(TrimSpaces(s.DataRecord[k])) ? QStringLiteral("TIME") : QString();
 }
 
 QString FormatNow(const QDateTime& t, const QString& pattern) {

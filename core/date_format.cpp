@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "core/date_pattern.h"
 #include "core/run_time_errors.h"
 #include "core/text_util.h"
-#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QTime>
-
 #include <optional>
 
 namespace fenmor {

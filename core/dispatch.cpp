@@ -1,10 +1,10 @@
 #include "core/dispatch.h"
 
-#include "core/separated_writer.h"
-#include "core/text_util.h"
-#include "core/text_document_writer.h"
 #include "core/data_set.h"
 #include "core/document_receive.h"
+#include "core/separated_writer.h"
+#include "core/text_document_writer.h"
+#include "core/text_util.h"
 
 namespace fenmor {
 namespace {

@@ -3,14 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <algorithm>
-
 #include <cerrno>
 
-#include "core/received_buffer.h"
 #include "core/date_format.h"
 #include "core/file_errors.h"
+#include "core/received_buffer.h"
 
 namespace fenmor {
 namespace {
@@ -65,9 +63,8 @@ void FindFreeName(Session& s, const QString& name) {
 }  // namespace
 
 QString DocumentName(const QString& title, const QString& modified) {
-    const bool usable = std::none_of(title.begin(), title.end(), [](QChar c) {
-        return kForbidden.contains(c) || IsControl(c);
-    });
+    const bool usable = std::none_of(
+        title.begin(), title.end(), [](QChar c) { return kForbidden.contains(c) || IsControl(c); });
     if (usable) return title;
     // The time stamp is digits in what the PDA sends; anything that could leave the output
     // folder is made harmless all the same.

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-
 #include <cerrno>
 #include <cstring>
 
@@ -35,11 +34,16 @@ namespace {
 QString Description(int e, const QString& path) {
     if (e == EFBIG) return QStringLiteral("ファイルが大きすぎて書き込めません。");  // a size limit
     switch (FileErrorNumberOf(e, path)) {
-        case kPathNotFound: return QStringLiteral("パスが見つかりません。");
-        case kFileNotFound: return QStringLiteral("ファイル名が正しくありません。");
-        case kPermissionDenied: return QStringLiteral("書き込みできません。");
-        case kDiskFull: return QStringLiteral("ディスクの空き容量が不足しています。");
-        default: return QStringLiteral("パス名が無効です。");
+        case kPathNotFound:
+            return QStringLiteral("パスが見つかりません。");
+        case kFileNotFound:
+            return QStringLiteral("ファイル名が正しくありません。");
+        case kPermissionDenied:
+            return QStringLiteral("書き込みできません。");
+        case kDiskFull:
+            return QStringLiteral("ディスクの空き容量が不足しています。");
+        default:
+            return QStringLiteral("パス名が無効です。");
     }
 }
 
@@ -51,8 +55,9 @@ QString FileErrorText(int e, const QString& path) {
 }
 
 QString VanishedFileText(const QString& path) {
-    return QStringLiteral("書き込んだファイルが見つかりません（フォルダーが削除または移動されました）。"
-                          "データは保存されていません。\r\n") +
+    return QStringLiteral(
+               "書き込んだファイルが見つかりません（フォルダーが削除または移動されました）。"
+               "データは保存されていません。\r\n") +
            QDir::toNativeSeparators(path);
 }
 

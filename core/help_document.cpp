@@ -3,12 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cerrno>
 
+#include "core/file_errors.h"
 #include "core/session.h"
 #include "core/sjis.h"
-#include "core/file_errors.h"
 
 namespace fenmor {
 namespace {
@@ -28,9 +27,11 @@ void AppendLines(DataList& list, const QString& text) {
 QString ErrorMessage(int number, const QString& path) {
     if (number == kFileNotFound) return path + QStringLiteral("ファイルが見つかりません！");
     if (number == kPathNotFound)
-        return path + QStringLiteral("パスが見つかりません！") + kCrLf + QStringLiteral("正しいファイル名ではありません！");
-    const QString description = number == kPermissionDenied ? QStringLiteral("読み込みが許可されていません。")
-                                                             : QStringLiteral("ファイルを読み込めません。");
+        return path + QStringLiteral("パスが見つかりません！") + kCrLf +
+               QStringLiteral("正しいファイル名ではありません！");
+    const QString description = number == kPermissionDenied
+                                    ? QStringLiteral("読み込みが許可されていません。")
+                                    : QStringLiteral("ファイルを読み込めません。");
     return QStringLiteral("予期しないエラー＃") + (number < 0 ? QString() : QStringLiteral(" ")) +
            QString::number(number) + QStringLiteral(" が発生しました！") + description;
 }

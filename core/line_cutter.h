@@ -3,13 +3,12 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 namespace fenmor {
 
 class LineCutter {
-public:
+  public:
     // pending: the unfinished line (the run's zW); it keeps what follows the last carriage return.
     explicit LineCutter(QString& pending) : pending_(pending) {}
 
@@ -19,7 +18,7 @@ public:
     // Characters looked at so far in the search for carriage returns.
     [[nodiscard]] qsizetype searched() const { return searched_; }
 
-private:
+  private:
     qsizetype find(qsizetype from);
 
     QString& pending_;

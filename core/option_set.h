@@ -56,8 +56,8 @@ enum class OptionKind { Check, Group, List, Text, Number };
 struct OptionInfo {
     const char* name;  // the control's name, an index in brackets: "txDF(0)"
     OptionKind kind;
-    int defaultValue;          // for every kind but Text
-    const char* defaultText;   // for Text
+    int defaultValue;         // for every kind but Text
+    const char* defaultText;  // for Text
 };
 
 [[nodiscard]] const OptionInfo& InfoOf(Option o);
@@ -66,7 +66,7 @@ struct OptionInfo {
 // What the processing reads options through. The window's controls implement it; so does
 // the plain store below, for the converter tool and the tests.
 class OptionSet {
-public:
+  public:
     virtual ~OptionSet() = default;
     // Check box, group index, list position or timer period.
     [[nodiscard]] virtual int value(Option o) const = 0;
@@ -75,20 +75,20 @@ public:
     virtual void setValue(Option o, int v) = 0;
     virtual void setText(Option o, const QString& t) = 0;
 
-    [[nodiscard]] bool ticked(Option o) const { return value(o) == 1; }   // tests for 1
+    [[nodiscard]] bool ticked(Option o) const { return value(o) == 1; }    // tests for 1
     [[nodiscard]] bool notClear(Option o) const { return value(o) != 0; }  // tests for not 0
 };
 
 // Options as plain values, starting at the window's design values.
 class OptionStore final : public OptionSet {
-public:
+  public:
     OptionStore();
     [[nodiscard]] int value(Option o) const override;
     [[nodiscard]] QString text(Option o) const override;
     void setValue(Option o, int v) override;
     void setText(Option o, const QString& t) override;
 
-private:
+  private:
     std::array<int, kOptionCount> values_{};
     std::array<QString, kOptionCount> texts_;
 };

@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
-#include "core/sjis.h"
 #include "core/file_errors.h"
+#include "core/sjis.h"
 #include "locations/first_save_folder.h"
 
 namespace fenmor {

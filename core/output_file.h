@@ -4,13 +4,12 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-
 #include <memory>
 
 namespace fenmor {
 
 class OutputFile {
-public:
+  public:
     enum class Mode { Replace, NewOnly };
     // Shift-JIS unless the user chose UTF-8 for text files (a byte-order mark starts the file).
     enum class Charset { ShiftJis, Utf8, Utf8WithBom };
@@ -25,7 +24,7 @@ public:
     bool writeLine(const QString& text);  // followed by CR LF
     bool writeBytes(const QByteArray& bytes);
     void setCharset(Charset charset);  // before the first write
-    bool flush();  // writes what is buffered; false when that failed
+    bool flush();                      // writes what is buffered; false when that failed
     // Writes what is buffered; false when that failed or when the file is no longer where it
     // was written (its folder removed or moved meanwhile).
     bool close();
@@ -37,7 +36,7 @@ public:
     // device at the first write.
     static inline qsizetype flushThreshold = 1 << 16;
 
-private:
+  private:
     explicit OutputFile(const QString& path) : file_(path) {}
 
     QFile file_;

@@ -7,7 +7,8 @@
 namespace fenmor {
 
 void btOPEN_Click(Session& s, FileDialog& dialog) {
-    const FileDialogRequest request{QStringLiteral("出力ファイル名"), kOutputFileFilter, s.zDEF, {}};
+    const FileDialogRequest request{
+        QStringLiteral("出力ファイル名"), kOutputFileFilter, s.zDEF, {}};
     for (;;) {
         const std::optional<QString> chosen = dialog.showOpen(request);
         if (!chosen) return;

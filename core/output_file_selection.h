@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 namespace fenmor {
@@ -19,7 +18,7 @@ struct FileDialogRequest {
 };
 
 class FileDialog {
-public:
+  public:
     virtual ~FileDialog() = default;
     // Shows an Open-style dialog in which a new name may be typed; the chosen full file name,
     // or nothing when cancelled.

@@ -4,13 +4,12 @@
 #include "core/raw_save.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 
-#include "core/sjis.h"
 #include "core/date_pattern.h"
+#include "core/sjis.h"
 
 namespace fenmor {
 namespace {
@@ -98,7 +97,8 @@ QByteArray DumpOfEntry(const QByteArray& entry) {
     sjis::AppendEncoded(out, BytesAsUtf16(entry));
     out += kCrLfBytes;
     out += kAnsi;
-    AppendNumbers(out, entry, [](char b) { return static_cast<unsigned char>(b); }, 4, kBytes);
+    AppendNumbers(
+        out, entry, [](char b) { return static_cast<unsigned char>(b); }, 4, kBytes);
     out += kCrLfBytes;
     out += kSplit;
     out += kUnicode;
@@ -138,7 +138,8 @@ void WriteRawDump(Session& s) {
 
 QString SaveUnprocessedData(Session& s) {
     const QDateTime now = s.now();  // read once: date and time of the same moment
-    const QString base = s.zDEF + FormatDatePattern(now.date(), now.time(), s.opt.text(Option::txDF2));
+    const QString base =
+        s.zDEF + FormatDatePattern(now.date(), now.time(), s.opt.text(Option::txDF2));
     s.zBME = base + QStringLiteral(".rcv");
     for (int i = 1; QFileInfo::exists(s.zBME); ++i)
         s.zBME = base + u'(' + QString::number(i) + QStringLiteral(").rcv");

@@ -5,9 +5,9 @@
 #include "core/char_conversions.h"
 #include "core/dispatch.h"
 #include "core/line_cutter.h"
+#include "core/raw_save.h"
 #include "core/record_parser.h"
 #include "core/sjis.h"
-#include "core/raw_save.h"
 
 namespace fenmor {
 namespace {
@@ -15,7 +15,8 @@ namespace {
 void BufferFull(Session& s) {
     // Nothing received may be lost: keep the bytes as they came before the program ends.
     const QString saved = SaveUnprocessedData(s);
-    QString text = QStringLiteral("データ数が多すぎるので分割して下さい。") + QString::number(s.nDD);
+    QString text =
+        QStringLiteral("データ数が多すぎるので分割して下さい。") + QString::number(s.nDD);
     if (!saved.isEmpty()) text += kCrLf + QStringLiteral("受信データを保存しました：") + saved;
     s.message(text, Buttons::Ok, Icon::None);
     s.endProgram();
@@ -55,7 +56,9 @@ void ProcessReceivedData(Session& s) {
     const bool kana = s.opt.ticked(Option::ckHK);
     const bool punctuation = s.opt.ticked(Option::ckKUTO);
     LineCutter cutter(s.zW);
-    const auto onLine = [&s, punctuation](const QString& line) { ProcessLine(s, line, punctuation); };
+    const auto onLine = [&s, punctuation](const QString& line) {
+        ProcessLine(s, line, punctuation);
+    };
     for (int i = 1; i <= last; ++i) {
         QByteArray& entry = s.zDD[i];
         if (entry.isEmpty()) continue;

@@ -8,7 +8,9 @@
 namespace fenmor {
 namespace {
 
-QString Normalized(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString Normalized(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
 
 }  // namespace
 

@@ -11,7 +11,7 @@ namespace fenmor {
 struct Session;
 
 class RunFailures {
-public:
+  public:
     void clear() { *this = RunFailures(); }
 
     // Writing to this file failed. A later data set of the run does not open it again: a new
@@ -35,7 +35,7 @@ public:
     // Unusable separator options are reported once per run: true the first time.
     bool firstSeparatorError();
 
-private:
+  private:
     QStringList failedFiles_;
     QStringList written_;
     bool notWritten_ = false;

@@ -1,8 +1,8 @@
 #include "core/separated_writer.h"
 
+#include "core/date_format.h"
 #include "core/received_buffer.h"
 #include "core/run_failures.h"
-#include "core/date_format.h"
 
 namespace fenmor {
 namespace {

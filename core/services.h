@@ -16,7 +16,7 @@ inline const QString kCrLf = QStringLiteral("\r\n");
 inline const QString kAppTitle = QStringLiteral("Fenmor");
 
 class MessageService {
-public:
+  public:
     virtual ~MessageService() = default;
     // Shows text (lines joined with CR LF) and returns the answer code. An empty title shows
     // the application's title.
@@ -24,7 +24,7 @@ public:
 };
 
 class DataList {
-public:
+  public:
     virtual ~DataList() = default;
     virtual void clear() = 0;
     // Appends a line, makes it the current line and shows it.
@@ -33,14 +33,14 @@ public:
 };
 
 class StatusLabel {
-public:
+  public:
     virtual ~StatusLabel() = default;
     virtual void setText(const QString& text, bool repaintNow) = 0;
 };
 
 // Answers every message box with OK and shows nothing: for a side run the user must not see.
 class SilentServices final : public MessageService, public DataList, public StatusLabel {
-public:
+  public:
     short show(const QString&, Buttons, Icon, const QString&) override { return kOk; }
     void clear() override {}
     void append(const QString&) override {}

@@ -5,24 +5,23 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
-
 #include <array>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "core/export_sink.h"
 #include "core/option_set.h"
+#include "core/output_file.h"
 #include "core/run_failures.h"
 #include "core/services.h"
-#include "core/export_sink.h"
-#include "core/output_file.h"
 
 namespace fenmor {
 
-inline constexpr int kEntryCount = 9000;   // entries 1 to 9000 of the received-data buffer
-inline constexpr int kEntryLimit = 5999;   // starting entry 6000 ends the program
+inline constexpr int kEntryCount = 9000;  // entries 1 to 9000 of the received-data buffer
+inline constexpr int kEntryLimit = 5999;  // starting entry 6000 ends the program
 inline constexpr int kEntryThreshold = 1000;
-inline constexpr int kSlotCount = 37;      // slots 0 to 36
+inline constexpr int kSlotCount = 37;  // slots 0 to 36
 
 struct Session {
     Session(OptionSet& options, MessageService& messages, DataList& list, StatusLabel& status)

@@ -17,7 +17,7 @@ constexpr int kUnknown = -2;
 constexpr int kUnmappable = -1;
 
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (ok()) iconv_close(cd_);
@@ -35,7 +35,7 @@ public:
         return r != static_cast<size_t>(-1) && inLen == 0;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -86,7 +86,7 @@ const DecodeTables& Tables() {
 // Encoding cache: the converter is asked once per character, the answer kept. The program
 // has one thread, so the cache needs no locking.
 class EncodeCache {
-public:
+  public:
     EncodeCache() : converter_("CP932", "UTF-16LE") { codes_.fill(kUnknown); }
     int code(char16_t u) {
         int& c = codes_[u];
@@ -94,7 +94,7 @@ public:
         return c;
     }
 
-private:
+  private:
     int lookUp(char16_t u) {
         if (u >= 0xD800 && u <= 0xDFFF) return kUnmappable;
         if (!converter_.ok()) return u < 0x80 ? u : kUnmappable;
@@ -215,7 +215,8 @@ bool ConverterWorks(const char* codePage) {
         in[2 * i] = static_cast<char>(kText[i] & 0xFF);
         in[2 * i + 1] = static_cast<char>(kText[i] >> 8);
     }
-    if (!encoder.convert(in, textBytes, out, sizeof out, &written) || written != bytes) return false;
+    if (!encoder.convert(in, textBytes, out, sizeof out, &written) || written != bytes)
+        return false;
     return std::equal(out, out + bytes, kBytes);
 }
 

@@ -6,12 +6,12 @@
 #include <optional>
 
 #include "core/char_conversions.h"
+#include "core/date_format.h"
+#include "core/date_pattern.h"
 #include "core/received_buffer.h"
 #include "core/run_failures.h"
 #include "core/run_time_errors.h"
 #include "core/text_util.h"
-#include "core/date_format.h"
-#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {
@@ -67,7 +67,7 @@ std::optional<Separator> SeparatorOf(Session& s, QString* error) {
 
 // Writes to the output file when one is open; a failure abandons the file.
 class Writer {
-public:
+  public:
     explicit Writer(Session& s) : s_(s) {}
     [[nodiscard]] bool fileOpen() const { return s_.nFR2 != nullptr; }
     bool line(const QString& text) { return put(text, true); }
@@ -80,7 +80,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool put(const QString& t, bool lineEnd) {
         if (!s_.nFR2) return true;
         if (lineEnd ? s_.nFR2->writeLine(t) : s_.nFR2->write(t)) return true;
@@ -148,8 +148,8 @@ bool WriteScheduleHead(Session& s, Writer& w, const Slots& n, const Separator& s
 
 bool WriteReportHead(Session& s, Writer& w, int titleSlot, const Separator& sep) {
     if (sep.count > 0 && !w.separator(sep)) return false;
-    const QString title = QStringLiteral("[ ") + TrimSpaces(s.DataRecord[titleSlot]) +
-                          QStringLiteral(" ]");
+    const QString title =
+        QStringLiteral("[ ") + TrimSpaces(s.DataRecord[titleSlot]) + QStringLiteral(" ]");
     if (title == u"[  ]" || !w.fileOpen()) return true;
     if (!w.line(title)) return false;
     ScrollListToEnd(s, title);

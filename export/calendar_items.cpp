@@ -6,8 +6,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "export/columns.h"
 #include "core/date_pattern.h"
+#include "export/columns.h"
 
 namespace fenmor {
 namespace {

@@ -5,8 +5,8 @@
 #include <QString>
 #include <optional>
 
-#include "export/icalendar_writer.h"
 #include "core/output_file.h"
+#include "export/icalendar_writer.h"
 
 namespace fenmor {
 

@@ -6,11 +6,11 @@
 #include <QUuid>
 
 #include "core/char_conversions.h"
+#include "core/date_pattern.h"
 #include "core/record_parser.h"
 #include "core/text_util.h"
 #include "export/calendar_items.h"
 #include "export/vcard_writer.h"
-#include "core/date_pattern.h"
 
 namespace fenmor {
 namespace {

@@ -9,10 +9,10 @@
 #include <array>
 #include <memory>
 
+#include "core/export_sink.h"
 #include "core/session.h"
 #include "export/columns.h"
 #include "export/export_settings.h"
-#include "core/export_sink.h"
 #include "export/icalendar_writer.h"
 
 namespace fenmor {

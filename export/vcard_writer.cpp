@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "core/char_conversions.h"
-#include "export/content_lines.h"
 #include "core/date_pattern.h"
+#include "export/content_lines.h"
 
 namespace fenmor {
 namespace {

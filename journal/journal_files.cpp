@@ -31,9 +31,7 @@ QString ErrorText(const QString& path, int error) {
 // "yyyyMMdd-HHmmss" read field by field: many times faster than a format string, which
 // matters in a folder of thousands of journals.
 QDateTime StartOf(QStringView digits) {
-    const auto n = [digits](qsizetype at, qsizetype size) {
-        return digits.mid(at, size).toInt();
-    };
+    const auto n = [digits](qsizetype at, qsizetype size) { return digits.mid(at, size).toInt(); };
     const QDate date(n(0, 4), n(4, 2), n(6, 2));
     const QTime time(n(9, 2), n(11, 2), n(13, 2));
     return date.isValid() && time.isValid() ? QDateTime(date, time) : QDateTime();

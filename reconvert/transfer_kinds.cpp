@@ -1,10 +1,10 @@
 // Only header lines ("I" and "M") are parsed; the data lines are passed over undecoded.
 #include "reconvert/transfer_kinds.h"
 
+#include "core/data_set.h"
 #include "core/option_set.h"
 #include "core/record_parser.h"
 #include "core/sjis.h"
-#include "core/data_set.h"
 
 namespace fenmor {
 namespace {

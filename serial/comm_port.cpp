@@ -144,11 +144,13 @@ bool CommPort::setPortOpen(bool open, CommError* err) {
         const QString why = port_.errorString();
         const OpenProblem problem = ClassifyOpenFailure(device, port_.error());
         port_.clearError();
-        const QStringList present = problem == OpenProblem::Missing
-                                        ? DevicesPresent(programFolder_, SystemPortEnumerator().ports())
-                                        : QStringList();
+        const QStringList present =
+            problem == OpenProblem::Missing
+                ? DevicesPresent(programFolder_, SystemPortEnumerator().ports())
+                : QStringList();
         return Fail(err, kCommOpenFailed,
-                    OpenFailureText(DescribePortEntry(portNumber_, programFolder_, {}), problem, why, present));
+                    OpenFailureText(DescribePortEntry(portNumber_, programFolder_, {}), problem,
+                                    why, present));
     }
     received_.clear();
     pending_.clear();

@@ -18,8 +18,9 @@ void setCOM(Session& s, CommPort& port, const QString& portText, const QString& 
                   Buttons::Ok, Icon::None, QStringLiteral("エラー"));
         return;
     }
-    s.message(QStringLiteral("setCOM/予期しないエラー＃") + (err.number < 0 ? QString() : QStringLiteral(" ")) +
-                  QString::number(err.number) + QStringLiteral(" が発生しました！") + err.description,
+    s.message(QStringLiteral("setCOM/予期しないエラー＃") +
+                  (err.number < 0 ? QString() : QStringLiteral(" ")) + QString::number(err.number) +
+                  QStringLiteral(" が発生しました！") + err.description,
               Buttons::Ok, Icon::None, QStringLiteral("ファイルエラー"));
 }
 

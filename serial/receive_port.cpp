@@ -10,28 +10,45 @@ namespace fenmor {
 
 QString StatusTextOf(int code) {
     switch (code) {
-        case 3: return QStringLiteral("CTS lineの状態が変化しました。（正常）");
-        case 4: return QStringLiteral("DSR lineの状態が変化しました。（正常）");
-        case 5: return QStringLiteral("CD lineの状態が変化しました。（正常）");
-        case 6: return QStringLiteral("呼び出し信号を検出しました。");
-        case 7: return QStringLiteral("EOF を受信しました。");
-        default: return {};
+        case 3:
+            return QStringLiteral("CTS lineの状態が変化しました。（正常）");
+        case 4:
+            return QStringLiteral("DSR lineの状態が変化しました。（正常）");
+        case 5:
+            return QStringLiteral("CD lineの状態が変化しました。（正常）");
+        case 6:
+            return QStringLiteral("呼び出し信号を検出しました。");
+        case 7:
+            return QStringLiteral("EOF を受信しました。");
+        default:
+            return {};
     }
 }
 
 QString ErrorTextOf(int code) {
     switch (code) {
-        case 1001: return QStringLiteral("Break信号を検出しました。");
-        case 1002: return QStringLiteral("CTS Timeoutを検出しました。");
-        case 1003: return QStringLiteral("DSR Timeoutを検出しました。");
-        case 1004: return QStringLiteral("フレーミングエラーが発生しました。");
-        case 1006: return QStringLiteral("オーバーランエラーが発生しました。");
-        case 1007: return QStringLiteral("CD Timeoutを検出しました。");
-        case 1008: return QStringLiteral("受信バッファがオーバーフローしました。");
-        case 1009: return QStringLiteral("パリティーエラーが発生しました。");
-        case 1010: return QStringLiteral("送信バッファフル エラーが発生しました。");
-        case 1011: return QStringLiteral("DCB 取得時にエラーが発生しました。");
-        default: return QStringLiteral("未定義のエラーまたはイベントが発生しました。");
+        case 1001:
+            return QStringLiteral("Break信号を検出しました。");
+        case 1002:
+            return QStringLiteral("CTS Timeoutを検出しました。");
+        case 1003:
+            return QStringLiteral("DSR Timeoutを検出しました。");
+        case 1004:
+            return QStringLiteral("フレーミングエラーが発生しました。");
+        case 1006:
+            return QStringLiteral("オーバーランエラーが発生しました。");
+        case 1007:
+            return QStringLiteral("CD Timeoutを検出しました。");
+        case 1008:
+            return QStringLiteral("受信バッファがオーバーフローしました。");
+        case 1009:
+            return QStringLiteral("パリティーエラーが発生しました。");
+        case 1010:
+            return QStringLiteral("送信バッファフル エラーが発生しました。");
+        case 1011:
+            return QStringLiteral("DCB 取得時にエラーが発生しました。");
+        default:
+            return QStringLiteral("未定義のエラーまたはイベントが発生しました。");
     }
 }
 
@@ -97,7 +114,8 @@ void OnCommEvent(SerialLink& l) {
     } else if (!error.isEmpty()) {
         s.laB.setText(QStringLiteral("Error:") + error, false);
         l.view.beep();
-        const short answer = s.message(error, Buttons::OkCancel, Icon::None,
+        const short answer = s.message(
+            error, Buttons::OkCancel, Icon::None,
             QStringLiteral("中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。"));
         if (answer == kCancel && l.port.portOpen()) {
             CommError err;
@@ -154,7 +172,8 @@ void EndOfTransferTick(SerialLink& l) {
     ReleaseHeld(l);
     l.view.setBusy(l.Timer1.isActive());
     if (!l.port.portOpen()) return;
-    s.zMS = QStringLiteral("通信が終わったもようです。") + kCrLf + QStringLiteral("（ファイルを確認してください）");
+    s.zMS = QStringLiteral("通信が終わったもようです。") + kCrLf +
+            QStringLiteral("（ファイルを確認してください）");
     if (!run.allWritten())
         s.zMS += kCrLf + QStringLiteral("書き込めなかったファイルがあります。") +
                  (journalPath.isEmpty()
@@ -163,7 +182,8 @@ void EndOfTransferTick(SerialLink& l) {
     if (s.opt.ticked(Option::ckSF0)) s.zMS += kCrLf + s.zFME;
     if (s.opt.ticked(Option::ckSF1)) s.zMS += kCrLf + s.zBME;
     s.zMS += kCrLf + QStringLiteral("受信ポートを閉じますか？");
-    if (s.message(s.zMS, Buttons::YesNo, Icon::None, QStringLiteral("通信終了？")) == kYes) TogglePort(l);
+    if (s.message(s.zMS, Buttons::YesNo, Icon::None, QStringLiteral("通信終了？")) == kYes)
+        TogglePort(l);
 }
 
 void StatusTick(SerialLink& l) { l.Timer2.stop(); }

@@ -14,7 +14,7 @@ namespace fenmor {
 
 // What the port handling shows in the window besides the status label.
 class ReceiveView {
-public:
+  public:
     virtual ~ReceiveView() = default;
     virtual void showPortState(bool open) = 0;  // btSTA's caption and the laD bar
     virtual void setBusy(bool busy) = 0;        // the mouse pointer

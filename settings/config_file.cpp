@@ -6,12 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
 #include <optional>
 
+#include "core/data_set.h"
 #include "core/sjis.h"
 #include "core/text_util.h"
-#include "core/data_set.h"
 #include "locations/first_save_folder.h"
 
 namespace fenmor {
@@ -36,7 +35,7 @@ struct ReadError {
 
 // The field reader over the file's text from line 3 on.
 class FieldReader {
-public:
+  public:
     explicit FieldReader(QString text) : t_(std::move(text)) {}
 
     QString line() {
@@ -78,7 +77,8 @@ public:
     [[nodiscard]] int lineOfField() const {
         int line = 1;
         for (qsizetype p = 0; p < fieldStart_; ++p)
-            if (t_[p] == u'\n' || (t_[p] == u'\r' && (p + 1 >= t_.size() || t_[p + 1] != u'\n'))) ++line;
+            if (t_[p] == u'\n' || (t_[p] == u'\r' && (p + 1 >= t_.size() || t_[p + 1] != u'\n')))
+                ++line;
         return line;
     }
 
@@ -91,9 +91,11 @@ public:
         return n;
     }
 
-private:
+  private:
     static bool isDelimiter(QChar c) { return c == u',' || c == u'\r' || c == u'\n'; }
-    static QString eofText() { return QStringLiteral("ファイルの終わりを超えて入力しようとしました。"); }
+    static QString eofText() {
+        return QStringLiteral("ファイルの終わりを超えて入力しようとしました。");
+    }
     qsizetype skipLineEnd(qsizetype p) const {
         if (p < t_.size() && t_[p] == u'\r') ++p;
         if (p < t_.size() && t_[p] == u'\n') ++p;
@@ -107,7 +109,7 @@ private:
 // Values the file gives that it could not give back once saved: each is refused, the option
 // keeps what it had, and one message names them all.
 class Refusals {
-public:
+  public:
     void add(int line, const QString& value) {
         QString shown = value.left(40);
         shown.replace(u'\r', u' ').replace(u'\n', u' ');
@@ -117,11 +119,11 @@ public:
     void formatDiffers() { differs_ = true; }
     void show(MessageService& messages, short& Ret) const {
         if (!differs_ && lines_.isEmpty()) return;
-        Ret = messages.show((QStringList{QStringLiteral("形式が違います")} + lines_).join(kCrLf), Buttons::Ok,
-                            Icon::None, {});
+        Ret = messages.show((QStringList{QStringLiteral("形式が違います")} + lines_).join(kCrLf),
+                            Buttons::Ok, Icon::None, {});
     }
 
-private:
+  private:
     QStringList lines_;
     bool differs_ = false;
 };
@@ -235,7 +237,8 @@ QByteArray SingleText(const QString& t) { return sjis::Encode(t) + "\r\n"; }
 QString FolderText(ConfigHost& host, ConfigState& st) {
     const QString folder = host.options().text(Option::txDF0);
     // A folder must come back exactly, not as a twin.
-    if (QuotedTextProblem(folder).isEmpty() && sjis::Decode(sjis::Encode(folder)) == folder) return folder;
+    if (QuotedTextProblem(folder).isEmpty() && sjis::Decode(sjis::Encode(folder)) == folder)
+        return folder;
     const QString fallback = WithFinalSeparator(host.firstStartOutputFolder());
     if (folder != fallback && !st.folderNotStoredShown) {
         st.folderNotStoredShown = true;
@@ -243,7 +246,9 @@ QString FolderText(ConfigHost& host, ConfigState& st) {
                                   ? QStringLiteral("プログラムのフォルダ")
                                   : QStringLiteral("既定の出力フォルダ");
         st.Ret = host.messages().show(
-            QStringLiteral("出力フォルダ「%1」は設定ファイルに保存できない文字を含みます。").arg(folder) + kCrLf +
+            QStringLiteral("出力フォルダ「%1」は設定ファイルに保存できない文字を含みます。")
+                    .arg(folder) +
+                kCrLf +
                 QStringLiteral("次回の起動では、%1「%2」に保存します。").arg(where, fallback),
             Buttons::Ok, Icon::Exclamation, {});
     }
@@ -320,8 +325,7 @@ LoadResult LoadConfig(ConfigHost& host, ConfigState& st, const QString& path) {
     QFile file(path);
     Refusals refused;
     try {
-        if (!file.open(QIODevice::ReadOnly))
-            throw ReadError{75, file.errorString()};
+        if (!file.open(QIODevice::ReadOnly)) throw ReadError{75, file.errorString()};
         FieldReader r(sjis::Decode(file.readAll()));
         file.close();
         st.zTIT = r.line();
@@ -334,10 +338,11 @@ LoadResult LoadConfig(ConfigHost& host, ConfigState& st, const QString& path) {
         if (host.options().text(Option::txDF0).isEmpty())
             host.options().setText(Option::txDF0, host.firstStartOutputFolder());
         refused.show(host.messages(), st.Ret);
-        st.Ret = host.messages().show(
-            QStringLiteral("予期しないエラー＃") + (e.number < 0 ? QString() : QStringLiteral(" ")) +
-                QString::number(e.number) + QStringLiteral(" が発生しました！") + e.description,
-            Buttons::Ok, Icon::None, QStringLiteral("ファイルエラー"));
+        st.Ret = host.messages().show(QStringLiteral("予期しないエラー＃") +
+                                          (e.number < 0 ? QString() : QStringLiteral(" ")) +
+                                          QString::number(e.number) +
+                                          QStringLiteral(" が発生しました！") + e.description,
+                                      Buttons::Ok, Icon::None, QStringLiteral("ファイルエラー"));
         return LoadResult::Failed;
     }
     refused.show(host.messages(), st.Ret);
@@ -347,7 +352,9 @@ LoadResult LoadConfig(ConfigHost& host, ConfigState& st, const QString& path) {
     return LoadResult::Loaded;
 }
 
-LoadResult StartWithoutConfig(ConfigHost& host, ConfigState& st) { return CreateConfig(host, st, nullptr); }
+LoadResult StartWithoutConfig(ConfigHost& host, ConfigState& st) {
+    return CreateConfig(host, st, nullptr);
+}
 
 bool SaveConfig(ConfigHost& host, ConfigState& st, const QString& path) {
     OptionSet& o = host.options();
@@ -358,8 +365,8 @@ bool SaveConfig(ConfigHost& host, ConfigState& st, const QString& path) {
     const QByteArray text = ConfigText(o, st, FolderText(host, st));
     QSaveFile file(path);
     // Unbuffered, so that a short write shows in write() itself.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(text) != text.size() ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(text) != text.size() || !file.commit()) {
         st.Ret = host.messages().show(QStringLiteral("書き込みエラー"), Buttons::Ok, Icon::None,
                                       QStringLiteral("エラー"));
         return false;
@@ -378,7 +385,8 @@ QString UnquotedTextProblem(const QString& text) {
     if (text.startsWith(u' ')) return QStringLiteral("先頭に空白は入れられません。");
     if (text.endsWith(u' ')) return QStringLiteral("末尾に空白は入れられません。");
     if (text.startsWith(u'"')) return QStringLiteral("先頭に「\"」は入れられません。");
-    if (text.contains(u'\r') || text.contains(u'\n')) return QStringLiteral("改行は入れられません。");
+    if (text.contains(u'\r') || text.contains(u'\n'))
+        return QStringLiteral("改行は入れられません。");
     if (!ShiftJisHolds(text)) return QStringLiteral("この文字は保存できません。");
     return {};
 }

@@ -17,7 +17,7 @@ struct WindowPlacement {  // twips
 
 // What the reader and writer need of the window.
 class ConfigHost {
-public:
+  public:
     virtual ~ConfigHost() = default;
     virtual OptionSet& options() = 0;
     virtual MessageService& messages() = 0;

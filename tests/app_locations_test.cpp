@@ -20,7 +20,7 @@ namespace {
 
 // Sets environment variables for one test and puts the old values back.
 class ScopedEnv {
-public:
+  public:
     void set(const char* name, const std::optional<QString>& value) {
         if (!old_.count(name))
             old_[name] = qEnvironmentVariableIsSet(name) ? std::optional(qEnvironmentVariable(name))
@@ -39,12 +39,12 @@ public:
         }
     }
 
-private:
+  private:
     std::map<std::string, std::optional<QString>> old_;
 };
 
 class LocationsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QDir(root.path()).mkpath("prefix/bin");
         QDir(root.path()).mkpath("prefix/share/fenmor");

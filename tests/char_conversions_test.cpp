@@ -24,7 +24,8 @@ TEST(ConvertHalfWidthKana, ReplacesPiCodes) {
         {"\x82\xec\xb0", "\x82\xb9\xde"},  // a trail byte 0xEC counts too
         {"", ""},
     };
-    for (const Row& r : rows) EXPECT_EQ(ConvertHalfWidthKana(r.in), r.out) << r.in.toHex().constData();
+    for (const Row& r : rows)
+        EXPECT_EQ(ConvertHalfWidthKana(r.in), r.out) << r.in.toHex().constData();
 }
 
 TEST(KanaTable, Has51Entries) {
@@ -65,7 +66,8 @@ TEST(WidenHalfWidthKana, GivesOnlyCharactersShiftJisHoldsForEveryKanaAndMark) {
             QString meaning = out;
             meaning.replace(QChar(0x309B), QChar(0x3099)).replace(QChar(0x309C), QChar(0x309A));
             EXPECT_EQ(meaning.normalized(QString::NormalizationForm_D),
-                      in.normalized(QString::NormalizationForm_KD)) << in.toStdString();
+                      in.normalized(QString::NormalizationForm_KD))
+                << in.toStdString();
         }
     }
 }

@@ -1,23 +1,22 @@
 #include "settings/config_file.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
 #include <csignal>
 
-#include "core/sjis.h"
 #include "core/data_set.h"
+#include "core/sjis.h"
 #include "tests/support/fakes.h"
 
 namespace fenmor::test {
 namespace {
 
 class FakeHost final : public ConfigHost {
-public:
+  public:
     explicit FakeHost(QString folder) : folder_(std::move(folder)) {}
     OptionSet& options() override { return options_; }
     MessageService& messages() override { return messages_; }
@@ -37,12 +36,12 @@ public:
     bool placed = false;
     WindowPlacement current{1000, 6480, 2000, 7680};
 
-private:
+  private:
     QString folder_;
 };
 
 class ConfigFileTest : public ::testing::Test {
-protected:
+  protected:
     QString path() const { return dir.path() + "/Fenmor.CFG"; }
     QStringList lines() const {
         return sjis::Decode(ReadFile(path())).split(QStringLiteral("\r\n"));
@@ -133,9 +132,13 @@ TEST_F(ConfigFileTest, EndsOfTheFile) {
         {"hash ends reading", full.mid(0, 25) + QStringList{"#"}, LoadResult::Loaded, {}, 1},
         {"stops after line 25", full.mid(0, 25), LoadResult::Failed,
          "予期しないエラー＃ 62 が発生しました！ファイルの終わりを超えて入力しようとしました。", 1},
-        {"other marker", full.mid(0, 25) + QStringList{"?", " 0 "}, LoadResult::Loaded, "形式が違います", 1},
-        {"ckCrc not a number", full.mid(0, 26) + QStringList{"x", "#", "#", "#", "#", "#"},
-         LoadResult::Loaded, {}, 0},
+        {"other marker", full.mid(0, 25) + QStringList{"?", " 0 "}, LoadResult::Loaded,
+         "形式が違います", 1},
+        {"ckCrc not a number",
+         full.mid(0, 26) + QStringList{"x", "#", "#", "#", "#", "#"},
+         LoadResult::Loaded,
+         {},
+         0},
     };
     for (const Row& r : rows) {
         writeLines(r.lines);
@@ -192,8 +195,10 @@ TEST_F(ConfigFileTest, HandEditedFilesLoadSaveAndLoadTheSame) {
         Option option;
         const char* value;
     } rows[] = {
-        {"date quoted with a comma", 23, R"("yyyy/mm/dd,hh:nn")", 23, Option::txYMD2, "yyyy/mm/dd hh:nn"},
-        {"date quoted with leading spaces", 23, R"("  yyyy/mm/dd")", 23, Option::txYMD2, "yyyy/mm/dd hh:nn"},
+        {"date quoted with a comma", 23, R"("yyyy/mm/dd,hh:nn")", 23, Option::txYMD2,
+         "yyyy/mm/dd hh:nn"},
+        {"date quoted with leading spaces", 23, R"("  yyyy/mm/dd")", 23, Option::txYMD2,
+         "yyyy/mm/dd hh:nn"},
         {"date over two lines", 23, "\"yy\r\nmm\"", 23, Option::ckKUTO, "1"},
         {"date quoted with trailing spaces", 23, R"("yy/mm/dd  ")", 0, Option::txYMD2, "yy/mm/dd"},
         {"date with an inner quote", 23, R"(yy"mm)", 0, Option::txYMD2, "yy\"mm"},
@@ -202,7 +207,8 @@ TEST_F(ConfigFileTest, HandEditedFilesLoadSaveAndLoadTheSame) {
         {"bytes that form no character", 14, "\"yy\xFFmm\"", 14, Option::txYMD, "yyyy-mm-dd(aaa)"},
         {"quote inside the unquoted log", 4, R"("",a"b)", 4, Option::txCR, "/"},
         {"unquoted texts with spaces", 16, " 3 , * ,40,2", 0, Option::txSEPA1, "*"},
-        {"quoted text over two lines", 16, "\"2\",\"=\r\n=\",\"60\",\"1\"", 0, Option::txSEPA1, "=\r\n="},
+        {"quoted text over two lines", 16, "\"2\",\"=\r\n=\",\"60\",\"1\"", 0, Option::txSEPA1,
+         "=\r\n="},
         {"quoted numbers", 10, R"("0","1")", 0, Option::ckSF1, "1"},
     };
     for (const Row& r : rows) {
@@ -218,13 +224,16 @@ TEST_F(ConfigFileTest, HandEditedFilesLoadSaveAndLoadTheSame) {
         EXPECT_EQ(LoadConfig(first, st, path()), LoadResult::Loaded) << r.name;
         const OptionStore& o = first.options_;
         const QString expected = QString::fromUtf8(r.value);
-        EXPECT_EQ(InfoOf(r.option).kind == OptionKind::Text ? o.text(r.option) : QString::number(o.value(r.option)),
-                  r.option == Option::txDF0 ? dir.path() + u'/' : expected) << r.name;
+        EXPECT_EQ(InfoOf(r.option).kind == OptionKind::Text ? o.text(r.option)
+                                                            : QString::number(o.value(r.option)),
+                  r.option == Option::txDF0 ? dir.path() + u'/' : expected)
+            << r.name;
         ASSERT_EQ(first.messages_.shown.size(), r.refusedLine ? 1u : 0u) << r.name;
         if (r.refusedLine) {
             const QStringList text = first.messages_.shown[0].text.split(kCrLf);
             EXPECT_EQ(text.value(0), QStringLiteral("形式が違います")) << r.name;
-            EXPECT_TRUE(text.value(1).startsWith(QString::number(r.refusedLine) + QStringLiteral(" 行目の「")))
+            EXPECT_TRUE(text.value(1).startsWith(QString::number(r.refusedLine) +
+                                                 QStringLiteral(" 行目の「")))
                 << r.name << ": " << text.value(1).toStdString();
         }
 
@@ -235,7 +244,8 @@ TEST_F(ConfigFileTest, HandEditedFilesLoadSaveAndLoadTheSame) {
         EXPECT_TRUE(again.messages_.shown.empty()) << r.name;
         for (int i = 0; i < kOptionCount; ++i) {
             const auto opt = static_cast<Option>(i);
-            EXPECT_EQ(again.options_.value(opt), o.value(opt)) << r.name << ": " << InfoOf(opt).name;
+            EXPECT_EQ(again.options_.value(opt), o.value(opt))
+                << r.name << ": " << InfoOf(opt).name;
             EXPECT_EQ(again.options_.text(opt), o.text(opt)) << r.name << ": " << InfoOf(opt).name;
         }
         EXPECT_EQ(st2.zLOG, st.zLOG) << r.name;
@@ -266,7 +276,8 @@ TEST_F(ConfigFileTest, FoldersTheFileCannotHoldReadBackAsTheProgramsFolder) {
         if (r.told) {
             EXPECT_TRUE(h.messages_.shown[0].text.contains(QString::fromUtf8(r.outputFolder)));
         }
-        EXPECT_EQ(sjis::Decode(ReadFile(path() + ".new")).split(kCrLf).value(6), QStringLiteral("\"\""));
+        EXPECT_EQ(sjis::Decode(ReadFile(path() + ".new")).split(kCrLf).value(6),
+                  QStringLiteral("\"\""));
 
         FakeHost next{QString::fromUtf8(r.programFolder)};
         ConfigState st2;
@@ -321,7 +332,8 @@ TEST_F(ConfigFileTest, ReadOnlyFolderKeepsTheOldFile) {
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     host.options_.setValue(Option::ckDA, 0);
     EXPECT_FALSE(SaveConfig(host, state, path()));
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(ReadFile(path()), before);
     EXPECT_EQ(host.messages_.shown.back().text, QStringLiteral("書き込みエラー"));
 }

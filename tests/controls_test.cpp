@@ -1,6 +1,8 @@
 // The main window's controls: inventory, places, tab order, design values, fonts and colours.
 #include "app/controls.h"
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
@@ -21,9 +23,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -144,7 +143,7 @@ const char* const kTabSequence[] = {
 QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 class ControlsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window_ = std::make_unique<QWidget>();
         c_ = BuildControls(window_.get(), kDpi);
@@ -162,14 +161,22 @@ protected:
 
     QWidget* holder(In in) const {
         switch (in) {
-            case In::Window: return window_.get();
-            case In::Frame4: return find("Frame4");
-            case In::Frame1: return find("Frame1");
-            case In::Page0: return c_.SSTab1->widget(0);
-            case In::Page1: return c_.SSTab1->widget(1);
-            case In::Frame2_1: return find("Frame2_1");
-            case In::Frame2_0: return find("Frame2_0");
-            case In::Frame3: return find("Frame3");
+            case In::Window:
+                return window_.get();
+            case In::Frame4:
+                return find("Frame4");
+            case In::Frame1:
+                return find("Frame1");
+            case In::Page0:
+                return c_.SSTab1->widget(0);
+            case In::Page1:
+                return c_.SSTab1->widget(1);
+            case In::Frame2_1:
+                return find("Frame2_1");
+            case In::Frame2_0:
+                return find("Frame2_0");
+            case In::Frame3:
+                return find("Frame3");
         }
         return nullptr;
     }
@@ -199,9 +206,9 @@ TEST(Twips, ConvertAtCommonResolutions) {
         int pixels;
     };
     const Case cases[] = {
-        {0, 96, 0},      {15, 96, 1},       {7560, 96, 504},  {6075, 96, 405},
-        {1485, 96, 99},  {7, 96, 0},        {8, 96, 1},       {1440, 120, 120},
-        {7575, 120, 631}, {1440, 144, 144}, {195, 144, 20},   {-15, 96, -1},
+        {0, 96, 0},       {15, 96, 1},      {7560, 96, 504}, {6075, 96, 405},
+        {1485, 96, 99},   {7, 96, 0},       {8, 96, 1},      {1440, 120, 120},
+        {7575, 120, 631}, {1440, 144, 144}, {195, 144, 20},  {-15, 96, -1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
@@ -288,8 +295,8 @@ TEST_F(ControlsTest, PlacesAndSizesFollowTheDesign) {
         ASSERT_NE(w, nullptr);
         const QPoint at = w->mapTo(measuredFrom(e.in), QPoint(0, 0));
         const QRect actual(at, w->size());
-        const QRect design(TwipsToPixels(e.x, kDpi), TwipsToPixels(e.y, kDpi), TwipsToPixels(e.w, kDpi),
-                           TwipsToPixels(e.h, kDpi));
+        const QRect design(TwipsToPixels(e.x, kDpi), TwipsToPixels(e.y, kDpi),
+                           TwipsToPixels(e.w, kDpi), TwipsToPixels(e.h, kDpi));
         if (!HasCaption(w)) {
             EXPECT_NEAR(PixelsToTwips(at.x(), kDpi), e.x, kSlack);
             EXPECT_NEAR(PixelsToTwips(at.y(), kDpi), e.y, kSlack);
@@ -353,14 +360,16 @@ TEST_F(ControlsTest, CaptionsFitTheirControls) {
         EXPECT_EQ(w->font(), window_->font());
         // Where the design lets a box run under its neighbour, its caption must stop short of it.
         const QRect drawn(w->pos(), QSize(CaptionWidth(w), w->height()));
-        for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        for (QWidget* other :
+             w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             if (other == w || other->geometry().contains(w->geometry())) continue;
             EXPECT_FALSE(other->geometry().intersects(drawn)) << other->objectName().toStdString();
         }
     }
     for (QPushButton* button : window_->findChildren<QPushButton*>()) {
         const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-        EXPECT_LE(QFontMetrics(button->font()).size(Qt::TextShowMnemonic, button->text()).width() + 2 * margin,
+        EXPECT_LE(QFontMetrics(button->font()).size(Qt::TextShowMnemonic, button->text()).width() +
+                      2 * margin,
                   button->width())
             << button->objectName().toStdString();
     }
@@ -373,11 +382,12 @@ TEST_F(ControlsTest, CaptionsFitTheirControls) {
         option.initFrom(frame);
         option.text = frame->title();
         option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
-        const QRect caption =
-            frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+        const QRect caption = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                             QStyle::SC_GroupBoxLabel, frame);
         EXPECT_GE(caption.width(), QFontMetrics(frame->font()).horizontalAdvance(frame->title()));
         for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            EXPECT_FALSE(child->geometry().intersects(caption)) << child->objectName().toStdString();
+            EXPECT_FALSE(child->geometry().intersects(caption))
+                << child->objectName().toStdString();
     }
 }
 
@@ -441,11 +451,11 @@ TEST_F(ControlsTest, CheckBoxesAndOptionButtonsStartAsDesigned) {
         bool on;
     };
     const State states[] = {
-        {"ckHK", true},      {"ckSF_0", true},    {"ckSF_1", false},   {"ckSF_2", true},
-        {"ckPT", true},      {"ckKUTO", true},    {"ckHkana", true},   {"ckCrc", true},
-        {"ckDA", true},      {"ckCSVD", false},   {"opF_0", true},     {"opF_1", false},
-        {"opIR_0", false},   {"opIR_1", false},   {"opSEPA_0", false}, {"opSEPA_1", true},
-        {"opSEPA_2", false}, {"opCSV_0", true},   {"opCSV_1", false},
+        {"ckHK", true},      {"ckSF_0", true},  {"ckSF_1", false},   {"ckSF_2", true},
+        {"ckPT", true},      {"ckKUTO", true},  {"ckHkana", true},   {"ckCrc", true},
+        {"ckDA", true},      {"ckCSVD", false}, {"opF_0", true},     {"opF_1", false},
+        {"opIR_0", false},   {"opIR_1", false}, {"opSEPA_0", false}, {"opSEPA_1", true},
+        {"opSEPA_2", false}, {"opCSV_0", true}, {"opCSV_1", false},
     };
     for (const State& s : states) {
         auto* b = qobject_cast<QAbstractButton*>(find(s.objectName));
@@ -490,8 +500,8 @@ TEST_F(ControlsTest, TextBoxesHaveTheirMaximumLengths) {
         const char* objectName;
         int maxLength;
     };
-    const Limit limits[] = {{"txCR", 3}, {"txKAK", 8}, {"txSEPA_1", 1}, {"txSEPA_0", 32767},
-                            {"txFME", 32767}, {"txYMD2", 32767}};
+    const Limit limits[] = {{"txCR", 3},         {"txKAK", 8},     {"txSEPA_1", 1},
+                            {"txSEPA_0", 32767}, {"txFME", 32767}, {"txYMD2", 32767}};
     for (const Limit& l : limits) {
         auto* edit = qobject_cast<QLineEdit*>(find(l.objectName));
         ASSERT_NE(edit, nullptr) << l.objectName;
@@ -542,7 +552,8 @@ TEST_F(ControlsTest, FontsResolveToInstalledFaces) {
     EXPECT_EQ(window_->font().pointSizeF(), 9.0);
     for (QWidget* w : {static_cast<QWidget*>(c_.laB), static_cast<QWidget*>(c_.btSTA),
                        static_cast<QWidget*>(c_.ckHK)})
-        EXPECT_TRUE(proportional.contains(QFontInfo(w->font()).family())) << w->objectName().toStdString();
+        EXPECT_TRUE(proportional.contains(QFontInfo(w->font()).family()))
+            << w->objectName().toStdString();
     EXPECT_TRUE(fixed.contains(QFontInfo(c_.liD->font()).family()));
     EXPECT_EQ(c_.btSTA->font().pointSizeF(), 9.0);
 }
@@ -566,8 +577,10 @@ TEST_F(ControlsTest, LinesAreThinAndGrey) {
         const char* objectName;
         QFrame::Shape shape;
     };
-    const Line lines[] = {{"Line2_0", QFrame::HLine}, {"Line1_0", QFrame::VLine},
-                          {"Line1_1", QFrame::VLine}, {"Line1_2", QFrame::VLine},
+    const Line lines[] = {{"Line2_0", QFrame::HLine},
+                          {"Line1_0", QFrame::VLine},
+                          {"Line1_1", QFrame::VLine},
+                          {"Line1_2", QFrame::VLine},
                           {"Line1_3", QFrame::HLine}};
     const QColor window = window_->palette().color(QPalette::Window);
     for (const Line& l : lines) {
@@ -589,26 +602,66 @@ TEST_F(ControlsTest, TheStructNamesEveryControl) {
     };
     const Controls& c = c_;
     const Member members[] = {
-        {c.laA[0], "laA_0"},      {c.laA[1], "laA_1"},       {c.laA[2], "laA_2"},
-        {c.txFME, "txFME"},       {c.Frame4, "Frame4"},      {c.btOPEN, "btOPEN"},
-        {c.Frame1, "Frame1"},     {c.btEND, "btEND"},        {c.btSTA, "btSTA"},
-        {c.laB, "laB"},           {c.laD, "laD"},            {c.btHELP, "btHELP"},
-        {c.btCOPY, "btCOPY"},     {c.btLP, "btLP"},          {c.SSTab1, "SSTab1"},
-        {c.liD, "liD"},           {c.opF[0], "opF_0"},       {c.opF[1], "opF_1"},
-        {c.opIR[0], "opIR_0"},    {c.opIR[1], "opIR_1"},     {c.cobPT, "cobPT"},
-        {c.cobSP, "cobSP"},       {c.btMSize, "btMSize"},    {c.btOPS, "btOPS"},
-        {c.ckSF[0], "ckSF_0"},    {c.ckSF[1], "ckSF_1"},     {c.ckSF[2], "ckSF_2"},
-        {c.ckHK, "ckHK"},         {c.ckPT, "ckPT"},          {c.Frame2[0], "Frame2_0"},
-        {c.Frame2[1], "Frame2_1"}, {c.Frame3, "Frame3"},     {c.laF[0], "laF_0"},
-        {c.laF[1], "laF_1"},      {c.txDF[0], "txDF_0"},     {c.txDF[1], "txDF_1"},
-        {c.txDF[2], "txDF_2"},    {c.opSEPA[0], "opSEPA_0"}, {c.opSEPA[1], "opSEPA_1"},
-        {c.opSEPA[2], "opSEPA_2"}, {c.txSEPA[0], "txSEPA_0"}, {c.txSEPA[1], "txSEPA_1"},
-        {c.txSEPA[2], "txSEPA_2"}, {c.txSEPA[3], "txSEPA_3"}, {c.ckDA, "ckDA"},
-        {c.txYMD, "txYMD"},       {c.ckKUTO, "ckKUTO"},      {c.ckHkana, "ckHkana"},
-        {c.ckCrc, "ckCrc"},       {c.opCSV[0], "opCSV_0"},   {c.opCSV[1], "opCSV_1"},
-        {c.txCR, "txCR"},         {c.txKAK, "txKAK"},        {c.txYMD2, "txYMD2"},
-        {c.ckCSVD, "ckCSVD"},     {c.Line2[0], "Line2_0"},   {c.Line1[0], "Line1_0"},
-        {c.Line1[1], "Line1_1"},  {c.Line1[2], "Line1_2"},   {c.Line1[3], "Line1_3"},
+        {c.laA[0], "laA_0"},
+        {c.laA[1], "laA_1"},
+        {c.laA[2], "laA_2"},
+        {c.txFME, "txFME"},
+        {c.Frame4, "Frame4"},
+        {c.btOPEN, "btOPEN"},
+        {c.Frame1, "Frame1"},
+        {c.btEND, "btEND"},
+        {c.btSTA, "btSTA"},
+        {c.laB, "laB"},
+        {c.laD, "laD"},
+        {c.btHELP, "btHELP"},
+        {c.btCOPY, "btCOPY"},
+        {c.btLP, "btLP"},
+        {c.SSTab1, "SSTab1"},
+        {c.liD, "liD"},
+        {c.opF[0], "opF_0"},
+        {c.opF[1], "opF_1"},
+        {c.opIR[0], "opIR_0"},
+        {c.opIR[1], "opIR_1"},
+        {c.cobPT, "cobPT"},
+        {c.cobSP, "cobSP"},
+        {c.btMSize, "btMSize"},
+        {c.btOPS, "btOPS"},
+        {c.ckSF[0], "ckSF_0"},
+        {c.ckSF[1], "ckSF_1"},
+        {c.ckSF[2], "ckSF_2"},
+        {c.ckHK, "ckHK"},
+        {c.ckPT, "ckPT"},
+        {c.Frame2[0], "Frame2_0"},
+        {c.Frame2[1], "Frame2_1"},
+        {c.Frame3, "Frame3"},
+        {c.laF[0], "laF_0"},
+        {c.laF[1], "laF_1"},
+        {c.txDF[0], "txDF_0"},
+        {c.txDF[1], "txDF_1"},
+        {c.txDF[2], "txDF_2"},
+        {c.opSEPA[0], "opSEPA_0"},
+        {c.opSEPA[1], "opSEPA_1"},
+        {c.opSEPA[2], "opSEPA_2"},
+        {c.txSEPA[0], "txSEPA_0"},
+        {c.txSEPA[1], "txSEPA_1"},
+        {c.txSEPA[2], "txSEPA_2"},
+        {c.txSEPA[3], "txSEPA_3"},
+        {c.ckDA, "ckDA"},
+        {c.txYMD, "txYMD"},
+        {c.ckKUTO, "ckKUTO"},
+        {c.ckHkana, "ckHkana"},
+        {c.ckCrc, "ckCrc"},
+        {c.opCSV[0], "opCSV_0"},
+        {c.opCSV[1], "opCSV_1"},
+        {c.txCR, "txCR"},
+        {c.txKAK, "txKAK"},
+        {c.txYMD2, "txYMD2"},
+        {c.ckCSVD, "ckCSVD"},
+        {c.Line2[0], "Line2_0"},
+        {c.Line1[0], "Line1_0"},
+        {c.Line1[1], "Line1_1"},
+        {c.Line1[2], "Line1_2"},
+        {c.Line1[3], "Line1_3"},
     };
     for (const Member& m : members) {
         ASSERT_NE(m.widget, nullptr) << m.objectName;

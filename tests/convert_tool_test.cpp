@@ -1,10 +1,10 @@
 // The converter end to end: generated transfers in, files compared byte for byte.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include "core/sjis.h"
 #include "tests/support/fakes.h"
@@ -14,17 +14,44 @@ namespace {
 
 const QString kNow = QStringLiteral("2024-03-05 14:07:09");
 
-QByteArray Lines(const QStringList& lines) { return Sjis(lines.join(QStringLiteral("\r\n")) + "\r\n"); }
+QByteArray Lines(const QStringList& lines) {
+    return Sjis(lines.join(QStringLiteral("\r\n")) + "\r\n");
+}
 
 // A configuration file as the program writes it, with the options of one test changed.
 QByteArray ConfigFile(const QString& folder, bool raw, int csvStyle, bool csvForSchedules) {
-    const QStringList lines = {
-        "' Config.File for Fenmor", "1.1", "1200,6480,300,7680", "\"\",\"\"", "1", "0,8",
-        '"' + folder + '"', "\"yyyymmdd-hhnnss\"", "\"ZZyyyymmdd-hhnnss\"",
-        raw ? "1,1" : "1,0", "0", QString::number(csvStyle), "\"/\",\"CSV\"",
-        "\"yyyy-mm-dd(aaa)\"", "1", "\"2\",\"=\",\"60\",\"1\"", "0", "1000,200", "0,1", "1", "1",
-        csvForSchedules ? " 1 " : " 0 ", "yyyy/mm/dd hh:nn", " 1 ", " 1 ", "!", " 1 ", "#", "#",
-        "#", "#", "#"};
+    const QStringList lines = {"' Config.File for Fenmor",
+                               "1.1",
+                               "1200,6480,300,7680",
+                               "\"\",\"\"",
+                               "1",
+                               "0,8",
+                               '"' + folder + '"',
+                               "\"yyyymmdd-hhnnss\"",
+                               "\"ZZyyyymmdd-hhnnss\"",
+                               raw ? "1,1" : "1,0",
+                               "0",
+                               QString::number(csvStyle),
+                               "\"/\",\"CSV\"",
+                               "\"yyyy-mm-dd(aaa)\"",
+                               "1",
+                               "\"2\",\"=\",\"60\",\"1\"",
+                               "0",
+                               "1000,200",
+                               "0,1",
+                               "1",
+                               "1",
+                               csvForSchedules ? " 1 " : " 0 ",
+                               "yyyy/mm/dd hh:nn",
+                               " 1 ",
+                               " 1 ",
+                               "!",
+                               " 1 ",
+                               "#",
+                               "#",
+                               "#",
+                               "#",
+                               "#"};
     return Lines(lines);
 }
 
@@ -34,7 +61,7 @@ struct ToolRun {
 };
 
 class ConvertTool : public ::testing::Test {
-protected:
+  protected:
     QString path(const QString& name) const { return dir_.path() + u'/' + name; }
     QString outFolder() const { return path(QStringLiteral("out")); }
     QString write(const QString& name, const QByteArray& bytes) const {
@@ -43,20 +70,24 @@ protected:
         f.write(bytes);
         return f.fileName();
     }
-    ToolRun run(QStringList args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+    ToolRun run(QStringList args,
+                const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
                 const QString& shell = {}) const {
         QProcess p;
         p.setProcessEnvironment(env);
         if (shell.isEmpty())
             p.start(QStringLiteral(FENMOR_CONVERT), args);
         else  // the shell's settings, then the tool in its place
-            p.start(QStringLiteral("/bin/bash"),
-                    QStringList{"-c", shell + QStringLiteral("; exec \"$0\" \"$@\""), FENMOR_CONVERT} + args);
+            p.start(
+                QStringLiteral("/bin/bash"),
+                QStringList{"-c", shell + QStringLiteral("; exec \"$0\" \"$@\""), FENMOR_CONVERT} +
+                    args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
     }
-    ToolRun convert(const QByteArray& transfer, QStringList extra = {}, const QString& shell = {}) const {
+    ToolRun convert(const QByteArray& transfer, QStringList extra = {},
+                    const QString& shell = {}) const {
         const QString capture = write(QStringLiteral("transfer.cap"), transfer);
         return run(QStringList{"--out", outFolder(), "--now", kNow} + extra + QStringList{capture},
                    QProcessEnvironment::systemEnvironment(), shell);
@@ -69,10 +100,13 @@ protected:
 
 const QStringList kAddressBook = {
     R"("I","CTGR","NAME","FRIG","TEL1","ZIPC","ADR1","CMPY","SECT","POST","MAIL","BRTH","MEMO")",
-    "\n\"T\",\"\",\"名前\",\"ﾌﾘｶﾞﾅ\",\"電話\",\"〒\",\"住所\",\"会社\",\"部署\",\"役職\",\"メール\",\"誕生日\"",
-    "\n\"D\",\"0\",\"山田 太郎\",\"ﾔﾏﾀﾞ ﾀﾛｳ\",\"03-1234-5678\",\"100-0001\",\"東京都千代田区1､2\",\"フェンモア\","
+    "\n\"T\",\"\",\"名前\",\"ﾌﾘｶﾞﾅ\",\"電話\",\"〒\",\"住所\",\"会社\",\"部署\",\"役職\","
+    "\"メール\",\"誕生日\"",
+    "\n\"D\",\"0\",\"山田 太郎\",\"ﾔﾏﾀﾞ "
+    "ﾀﾛｳ\",\"03-1234-5678\",\"100-0001\",\"東京都千代田区1､2\",\"フェンモア\","
     "\"営業\",\"課長\",\"yamada@example.jp\",\"19700401\",\"メモ\x1f二行目\"",
-    "\n\"D\",\"0\",\"佐藤 花子\",\"ｻﾄｳ ﾊﾅｺ\",\"06-9876-5432\",\"530-0001\",\"大阪府\",\"\",\"\",\"\",\"\",\"\",\"～\"",
+    "\n\"D\",\"0\",\"佐藤 花子\",\"ｻﾄｳ "
+    "ﾊﾅｺ\",\"06-9876-5432\",\"530-0001\",\"大阪府\",\"\",\"\",\"\",\"\",\"\",\"～\"",
 };
 
 TEST_F(ConvertTool, AddressBookBecomesCsvWithDatesAndLineBreakText) {
@@ -83,7 +117,8 @@ TEST_F(ConvertTool, AddressBookBecomesCsvWithDatesAndLineBreakText) {
     const QByteArray expected = Lines({
         R"("名前","ﾌﾘｶﾞﾅ","電話","〒","住所","会社","部署","役職","メール","誕生日","")",
         "\"山田 太郎\",\"ﾔﾏﾀﾞ ﾀﾛｳ\",\"03-1234-5678\",\"100-0001\",\"東京都千代田区1、2\","
-        "\"フェンモア\",\"営業\",\"課長\",\"yamada@example.jp\",\"1970/04/01 00:00\",\"メモ/二行目\"",
+        "\"フェンモア\",\"営業\",\"課長\",\"yamada@example.jp\",\"1970/04/01 "
+        "00:00\",\"メモ/二行目\"",
         R"("佐藤 花子","ｻﾄｳ ﾊﾅｺ","06-9876-5432","530-0001","大阪府","","","","","","～")",
     });
     EXPECT_EQ(output("PA20240305-140709.CSV"), expected);
@@ -94,16 +129,17 @@ TEST_F(ConvertTool, AddressBookBecomesCsvWithDatesAndLineBreakText) {
 TEST_F(ConvertTool, ScheduleBecomesTextDocument) {
     const QByteArray transfer = Lines({
         R"("M","","","","","","SCHEDULE","","","20010501000000")",
-        "\n\"D\",\"\",\"\",\"\",\"\",\"\",\"\",\"200105011000\",\"200105011130\",\"Meeting\x1fRoom 3\"",
+        "\n\"D\",\"\",\"\",\"\",\"\",\"\",\"\",\"200105011000\",\"200105011130\",\"Meeting\x1fRoom "
+        "3\"",
         "\n\"D\",\"\",\"\",\"\",\"\",\"\",\"\",\"200105011400\",\"200105011500\",\"Call\"",
         "\n\"D\",\"\",\"\",\"\",\"\",\"\",\"\",\"20010502\",\"\",\"ﾎﾘﾃﾞｰ\",\"\",\"\",\"\",\"★\"",
     });
     const ToolRun r = convert(transfer);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, QString());
-    const QByteArray expected = Lines({"", "", "2001-05-01(火)", "[10:00～11:30] Meeting", "Room 3",
-                                       "[14:00～15:00] Call", "", "", "2001-05-02(水)", "ホリデー",
-                                       "[@★]"});
+    const QByteArray expected =
+        Lines({"", "", "2001-05-01(火)", "[10:00～11:30] Meeting", "Room 3", "[14:00～15:00] Call",
+               "", "", "2001-05-02(水)", "ホリデー", "[@★]"});
     EXPECT_EQ(output("MS20240305-140709.txt"), expected);
 }
 
@@ -122,8 +158,8 @@ TEST_F(ConvertTool, DocumentBecomesRtfNamedAfterItsTitle) {
 }
 
 TEST_F(ConvertTool, ConfigurationChoosesTabsAndRawSave) {
-    const QString config = write(QStringLiteral("Fenmor.CFG"),
-                                 ConfigFile(outFolder(), true, 1, false));
+    const QString config =
+        write(QStringLiteral("Fenmor.CFG"), ConfigFile(outFolder(), true, 1, false));
     QStringList lines = kAddressBook;
     for (int i = 0; i < 8; ++i) lines += kAddressBook.mid(2);
     const QByteArray transfer = Lines(lines);
@@ -143,8 +179,9 @@ TEST_F(ConvertTool, ConfigurationChoosesTabsAndRawSave) {
 TEST_F(ConvertTool, ReportsUnsupportedDataAndStrayCharactersOnStderr) {
     const ToolRun r = convert(Lines({R"("M","","","","","","QUERYDATA")", "\"D\",x\"a\""}));
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, QStringLiteral("[Fenmor] QUERYDATA:この機能のデータは転送できません。ごめんなさい。\n"
-                                    "[Fenmor] Error:120\r\n\"a\"\n"));
+    EXPECT_EQ(r.err,
+              QStringLiteral("[Fenmor] QUERYDATA:この機能のデータは転送できません。ごめんなさい。\n"
+                             "[Fenmor] Error:120\r\n\"a\"\n"));
     EXPECT_TRUE(outputNames().isEmpty());
 }
 
@@ -155,7 +192,8 @@ TEST_F(ConvertTool, OverfullBufferKeepsTheBytesAndStops) {
     for (int i = 0; i < 6000; ++i) transfer += line;
     const ToolRun r = convert(transfer, {"--block", QString::number(line.size())});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith(QStringLiteral("[Fenmor] データ数が多すぎるので分割して下さい。6000\r\n")));
+    EXPECT_TRUE(r.err.startsWith(
+        QStringLiteral("[Fenmor] データ数が多すぎるので分割して下さい。6000\r\n")));
     ASSERT_EQ(outputNames(), QStringList{"ZZ20240305-140709.rcv"});
     EXPECT_EQ(output("ZZ20240305-140709.rcv").size(), 5999 * (line.size() + 2));
 }
@@ -172,9 +210,11 @@ TEST_F(ConvertTool, StopsWhenTheSystemLacksTheShiftJisConverter) {
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert("LD_PRELOAD", FENMOR_NO_CP932);
     env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
-    const ToolRun r = run({"--out", outFolder(), write(QStringLiteral("t.cap"), Lines(kAddressBook))}, env);
+    const ToolRun r =
+        run({"--out", outFolder(), write(QStringLiteral("t.cap"), Lines(kAddressBook))}, env);
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.startsWith(QStringLiteral("fenmor-convert: このシステムの文字コード変換には Shift-JIS")))
+    EXPECT_TRUE(r.err.startsWith(
+        QStringLiteral("fenmor-convert: このシステムの文字コード変換には Shift-JIS")))
         << r.err.toStdString();
     EXPECT_TRUE(outputNames().isEmpty());
 }

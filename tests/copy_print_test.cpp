@@ -1,4 +1,8 @@
 // Copy and print of the data list, and the help document shown in it.
+#include "app/copy_print.h"
+
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -10,9 +14,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include "app/copy_print.h"
 #include "app/main_window.h"
 #include "app/system_printer.h"
 #include "tests/support/fakes.h"
@@ -34,26 +35,30 @@ TEST(CopyText, SelectedLinesInListOrderUpToTheLimit) {
 }
 
 class CopyPrintTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QStringList lines = StoredConfig(folder.path());
         WriteConfig(folder.path() + "/Fenmor.CFG", lines);
         window = std::make_unique<frmZ2P>(folder.path(), &messages);
         window->Form_Load();
-        printer = std::make_unique<SystemPrinter>([this] { return folder.path() + u'/'; },
-                                                  [] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)); });
+        printer = std::make_unique<SystemPrinter>(
+            [this] { return folder.path() + u'/'; },
+            [] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)); });
         printer->setPdfOnly(true);
         window->setPrinter(printer.get());
         messages.shown.clear();
     }
     const Controls& c() const { return window->controls(); }
     void fill(int count) {
-        for (int i = 0; i < count; ++i) window->dataList().append(QStringLiteral("行%1 ザウルスのデータ").arg(i, 4, 10, QChar(u'0')));
+        for (int i = 0; i < count; ++i)
+            window->dataList().append(
+                QStringLiteral("行%1 ザウルスのデータ").arg(i, 4, 10, QChar(u'0')));
     }
     void select(std::initializer_list<int> rows) {
         c().liD->clearSelection();
         for (int r : rows)
-            c().liD->selectionModel()->select(window->dataList().index(r), QItemSelectionModel::Select);
+            c().liD->selectionModel()->select(window->dataList().index(r),
+                                              QItemSelectionModel::Select);
     }
     QString pdf() const { return folder.path() + "/Fenmor-print-20240305-140709.pdf"; }
     // The printed text, one entry per non-empty line, and the page count.
@@ -62,7 +67,8 @@ protected:
         p.start("pdftotext", {"-layout", pdf(), "-"});
         EXPECT_TRUE(p.waitForFinished(20000));
         // The font shares glyphs between some kanji and their radicals; NFKC maps them back.
-        const QString text = QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+        const QString text =
+            QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
         QStringList lines;
         for (const QString& l : text.split(u'\n'))
             if (!l.trimmed().isEmpty()) lines.push_back(l.trimmed());
@@ -79,8 +85,10 @@ TEST_F(CopyPrintTest, CopyPutsTheSelectedLinesOnTheClipboard) {
     fill(5);
     select({4, 1, 3});
     c().btCOPY->click();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("行0001 ザウルスのデータ\r\n行0003 ザウルスのデータ\r\n行0004 ザウルスのデータ\r\n"));
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->text(),
+        QStringLiteral(
+            "行0001 ザウルスのデータ\r\n行0003 ザウルスのデータ\r\n行0004 ザウルスのデータ\r\n"));
     EXPECT_TRUE(c().btCOPY->isVisibleTo(window.get()));
 }
 
@@ -89,13 +97,15 @@ TEST_F(CopyPrintTest, PrintingEverythingGivesEveryLineInOrderOverPages) {
     messages.answers = {kYes};
     c().btLP->click();
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0].text, QStringLiteral("全体を印刷しますか？\r\n[いいえ]で選択部分だけ印刷します。"));
+    EXPECT_EQ(messages.shown[0].text,
+              QStringLiteral("全体を印刷しますか？\r\n[いいえ]で選択部分だけ印刷します。"));
     EXPECT_EQ(messages.shown[0].title, QStringLiteral("データの簡易印刷"));
     EXPECT_EQ(messages.shown[0].buttons, Buttons::YesNoCancel);
     EXPECT_TRUE(messages.shown[1].text.endsWith(pdf())) << messages.shown[1].text.toStdString();
     const auto [lines, pages] = printed();
     ASSERT_EQ(lines.size(), 150);
-    for (int i = 0; i < 150; ++i) EXPECT_EQ(lines[i], window->dataList().lines()[static_cast<size_t>(i)]);
+    for (int i = 0; i < 150; ++i)
+        EXPECT_EQ(lines[i], window->dataList().lines()[static_cast<size_t>(i)]);
     EXPECT_EQ(pages, 2);  // 7-point lines: about 100 to an A4 page
     EXPECT_EQ(c().SSTab1->currentIndex(), 0);
 }
@@ -129,14 +139,16 @@ TEST_F(CopyPrintTest, NothingIsPrintedFromAnEmptyListOrOnCancel) {
 }
 
 TEST_F(CopyPrintTest, AFailedPrintIsReported) {
-    printer = std::make_unique<SystemPrinter>([this] { return folder.path() + "/no-such-folder/"; }, [] { return QDateTime(); });
+    printer = std::make_unique<SystemPrinter>([this] { return folder.path() + "/no-such-folder/"; },
+                                              [] { return QDateTime(); });
     printer->setPdfOnly(true);
     window->setPrinter(printer.get());
     fill(1);
     messages.answers = {kYes};
     c().btLP->click();
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_TRUE(messages.shown[1].text.startsWith(QStringLiteral("印刷できませんでした。"))) << messages.shown[1].text.toStdString();
+    EXPECT_TRUE(messages.shown[1].text.startsWith(QStringLiteral("印刷できませんでした。")))
+        << messages.shown[1].text.toStdString();
     EXPECT_EQ(messages.shown[1].icon, Icon::Exclamation);
 }
 
@@ -153,7 +165,8 @@ TEST_F(CopyPrintTest, HelpShowsTheDocumentFromItsTop) {
     c().btHELP->click();
     const std::vector<QString>& shown = window->dataList().lines();
     ASSERT_EQ(shown.size(), 203u);
-    EXPECT_EQ(std::vector<QString>(shown.begin(), shown.begin() + 3), (std::vector<QString>{"Fenmor の使い方", "", "接続"}));
+    EXPECT_EQ(std::vector<QString>(shown.begin(), shown.begin() + 3),
+              (std::vector<QString>{"Fenmor の使い方", "", "接続"}));
     EXPECT_EQ(shown.back(), QStringLiteral("説明 199"));
     QApplication::processEvents();  // nothing queued by the appends moves the list to its end
     EXPECT_EQ(c().liD->currentIndex().row(), 0);

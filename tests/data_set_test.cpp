@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-
 #include <optional>
 
 #include "core/dispatch.h"
@@ -217,8 +216,10 @@ TEST(BeginDataSet, PiHeaderTagsMarkTheTimeFields) {
 // One transfer: a PI address book of six long records, then a PI schedule of one entry.
 QByteArray AddressBookThenSchedule() {
     QString text = QStringLiteral("\"I\",\"\",\"\",\"\",\"\",\"ZIPC\"\r");
-    for (int i = 0; i < 6; ++i) text += QStringLiteral("\"D\",\"\",\"%1\"\r").arg(QString(40, QChar(u'a' + i)));
-    text += QStringLiteral("\"I\",\"\",\"\",\"\",\"\",\"ALON\"\r\"D\",\"\",\"\",\"\",\"\",\"\",\"予定\"\r");
+    for (int i = 0; i < 6; ++i)
+        text += QStringLiteral("\"D\",\"\",\"%1\"\r").arg(QString(40, QChar(u'a' + i)));
+    text += QStringLiteral(
+        "\"I\",\"\",\"\",\"\",\"\",\"ALON\"\r\"D\",\"\",\"\",\"\",\"\",\"\",\"予定\"\r");
     return Sjis(text);
 }
 
@@ -261,7 +262,8 @@ TEST(BeginDataSet, AfterAFailedFileALaterDataSetOpensItsOwnUnlessTheNameIsTheSam
         EXPECT_EQ(failed.isDir() ? -1 : failed.size(), r.size) << r.name;
         EXPECT_EQ(ReadFile(h.folder + ps), r.content) << r.name;
         EXPECT_EQ(QDir(h.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
-                  r.content.isEmpty() ? 1 : 2) << r.name;
+                  r.content.isEmpty() ? 1 : 2)
+            << r.name;
     }
 }
 

@@ -33,18 +33,18 @@ TEST(zDF, FormatsShiftsAndTrims) {
 }
 
 TEST(zDF, FailingStepShowsErrorAndGivesEmpty) {
-    const QString mismatch = QStringLiteral("zDF/予期しないエラー ＃13 が発生しました！  型が一致しません。");
-    const QString outOfRange =
-        QStringLiteral("zDF/予期しないエラー ＃5 が発生しました！  プロシージャの呼び出し、または引数が不正です。");
+    const QString mismatch =
+        QStringLiteral("zDF/予期しないエラー ＃13 が発生しました！  型が一致しません。");
+    const QString outOfRange = QStringLiteral(
+        "zDF/予期しないエラー ＃5 が発生しました！  "
+        "プロシージャの呼び出し、または引数が不正です。");
     struct Row {
         QString value;
         double hours;
         QString message;
     } rows[] = {
-        {"19980230", 0, mismatch},
-        {"123", 0, mismatch},
-        {"1e5", 0, mismatch},
-        {"99991231200000", 9, outOfRange},  // would be the year 10000
+        {"19980230", 0, mismatch},          {"123", 0, mismatch}, {"1e5", 0, mismatch},
+        {"99991231200000", 9, outOfRange},   // would be the year 10000
         {"01000101050000", -9, outOfRange},  // would be the year 99
     };
     for (Row& r : rows) {

@@ -1,9 +1,9 @@
 #include "core/document_receive.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/fakes.h"
 
@@ -20,8 +20,9 @@ TEST(DecodeFourToThree, DecodesGroups) {
         {"vWmPAa", "{\\r\x86", false},
         {"vWmPA", "{\\r", true},
         {"", "", false},
-        {"50A", "\x05@", false},  // "A" (000110) gives the second byte its bit 6
-        {"v mP", "{{r", false},  // a space repeats the value before it
+        {"50A", "\x05@", false},  // "A" (000110) gives the second byte its
+                                  // bit 6
+        {"v mP", "{{r", false},   // a space repeats the value before it
     };
     for (const Row& r : rows) {
         bool lone = false;
@@ -42,11 +43,12 @@ TEST(DocumentName, UsesTheTitleOnlyWhenItIsSafe) {
         {"q?", "../../etc/x", ".._.._etc_x"},
         {"q?", "a\nb", "a_b"},
     };
-    for (const Row& r : rows) EXPECT_EQ(DocumentName(r.title, r.modified), r.name) << r.title.toStdString();
+    for (const Row& r : rows)
+        EXPECT_EQ(DocumentName(r.title, r.modified), r.name) << r.title.toStdString();
 }
 
 class ReceiveDocumentTest : public ::testing::Test {
-protected:
+  protected:
     void receive(const QString& title, const QString& content) {
         h.session.zKINO = QStringLiteral("MW");
         h.session.DataRecord[4] = QStringLiteral("20010315123045");
@@ -69,7 +71,8 @@ TEST_F(ReceiveDocumentTest, NeverReplacesAnExistingFileEvenAnEmptyOne) {
     EXPECT_EQ(h.session.zRTF, h.folder + "memo(2).rtf");
     EXPECT_EQ(ReadFile(h.folder + "memo(2).rtf"), QByteArray("{\\r"));
     EXPECT_EQ(ReadFile(h.folder + "memo.RTF"), QByteArray("old"));
-    EXPECT_EQ(h.list.lines, (std::vector<QString>{"ワープロデータ受信", "保存ファイル名：" + h.folder + "memo(2).rtf",
+    EXPECT_EQ(h.list.lines, (std::vector<QString>{"ワープロデータ受信",
+                                                  "保存ファイル名：" + h.folder + "memo(2).rtf",
                                                   "  (修正時刻：2001/03/15 21/30/45)"}));
 }
 

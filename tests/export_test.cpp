@@ -2,8 +2,6 @@
 // files, and every .ics and .vcf file read back with Python's icalendar and vobject.
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -12,6 +10,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <ctime>
 
 #include "core/received_buffer.h"
 #include "export/calendar_items.h"

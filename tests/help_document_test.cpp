@@ -1,11 +1,10 @@
 #include "core/help_document.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
-
-#include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include "core/sjis.h"
 #include "tests/support/fakes.h"
@@ -14,7 +13,7 @@ namespace fenmor::test {
 namespace {
 
 class HelpTest : public ::testing::Test {
-protected:
+  protected:
     void write(const QByteArray& bytes) const {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -59,14 +58,17 @@ TEST_F(HelpTest, UnreadableDocumentsAreReported) {
 
     const QString missing = folder + "/gone";
     ShowHelpDocument(h.session, missing);
-    EXPECT_EQ(h.messages.shown.back().text,
-              missing + "/Fenmor.txt" + "パスが見つかりません！\r\n正しいファイル名ではありません！");
+    EXPECT_EQ(
+        h.messages.shown.back().text,
+        missing + "/Fenmor.txt" + "パスが見つかりません！\r\n正しいファイル名ではありません！");
 
     if (geteuid() != 0) {  // root reads anything
         write("x");
         QFile::setPermissions(path, QFileDevice::WriteOwner);
         ShowHelpDocument(h.session, folder);
-        EXPECT_EQ(h.messages.shown.back().text, QStringLiteral("予期しないエラー＃ 70 が発生しました！読み込みが許可されていません。"));
+        EXPECT_EQ(
+            h.messages.shown.back().text,
+            QStringLiteral("予期しないエラー＃ 70 が発生しました！読み込みが許可されていません。"));
     }
 }
 
@@ -80,7 +82,8 @@ TEST(BuiltHelpDocument, IsShiftJisWithCrLf) {
     const QString text = sjis::Decode(bytes);
     EXPECT_FALSE(text.contains(QChar(0xFFFD)));
     EXPECT_EQ(sjis::Encode(text), bytes);
-    for (const QString& line : text.split(QStringLiteral("\r\n"))) EXPECT_LE(line.size(), 100) << line.toStdString();
+    for (const QString& line : text.split(QStringLiteral("\r\n")))
+        EXPECT_LE(line.size(), 100) << line.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("通信終了？")));
 }
 #endif

@@ -38,7 +38,7 @@ Outcome Execute(const QString& program, const QStringList& args) {
 }
 
 class InstalledLayoutTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         prefix_ = new QTemporaryDir;
         const Outcome r =
@@ -107,7 +107,8 @@ TEST_F(InstalledLayoutTest, AFirstSaveGoesIntoTheDocumentsFolder) {
     EXPECT_TRUE(ReadFile(output + '/' + saved[0]).contains(Sjis(QStringLiteral("項目1"))));
     // Besides the settings and the saved file, only the transfer's journal in the state folder.
     QStringList files = filesUnder(home());
-    const QStringList journals = files.filter(QRegularExpression("^\\.local/state/fenmor/journal/\\d{8}-\\d{6}_\\d{6}\\.done$"));
+    const QStringList journals = files.filter(
+        QRegularExpression("^\\.local/state/fenmor/journal/\\d{8}-\\d{6}_\\d{6}\\.done$"));
     EXPECT_EQ(journals.size(), 1) << files.join(u' ').toStdString();
     for (const QString& j : journals) files.removeAll(j);
     EXPECT_EQ(files, (QStringList{".config/fenmor/Fenmor.CFG", ".config/fenmor/dosdevices/com4",

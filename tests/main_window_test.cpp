@@ -1,4 +1,8 @@
 // The window end to end: a pseudo-terminal mapped as COM4 stands in for the PDA's cable.
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -10,14 +14,10 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
 
-#include "app/main_window.h"
 #include "tests/support/fakes.h"
 #include "tests/support/window_support.h"
 
@@ -25,7 +25,7 @@ namespace fenmor::test {
 namespace {
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
         ASSERT_TRUE(QFile::link(far.device(), folder.path() + "/dosdevices/com4"));
@@ -35,8 +35,9 @@ protected:
     }
     const Controls& c() const { return window->controls(); }
     int questions() const {
-        return static_cast<int>(std::count_if(messages.shown.begin(), messages.shown.end(),
-                                              [](const ShownMessage& m) { return m.title == u"通信終了？"; }));
+        return static_cast<int>(
+            std::count_if(messages.shown.begin(), messages.shown.end(),
+                          [](const ShownMessage& m) { return m.title == u"通信終了？"; }));
     }
     QByteArray file(const QString& name) const { return ReadFile(folder.path() + u'/' + name); }
     QStringList written() const {
@@ -51,12 +52,14 @@ protected:
 
 QByteArray ExpectedCsv(int count) {
     QString text;
-    for (int i = 0; i < count; ++i) text += QStringLiteral("\"項目%1\",\"ﾒﾓ\",\"\",\"\",\"\",\"済\"\r\n").arg(i);
+    for (int i = 0; i < count; ++i)
+        text += QStringLiteral("\"項目%1\",\"ﾒﾓ\",\"\",\"\",\"\",\"済\"\r\n").arg(i);
     return Sjis(text);
 }
 
 TEST_F(WindowTest, FirstStartOpensCom4AndSavesATransferOneSecondAfterItsLastByte) {
-    ASSERT_TRUE(window->port().portOpen()) << (messages.shown.empty() ? "" : messages.shown[0].text.toStdString());
+    ASSERT_TRUE(window->port().portOpen())
+        << (messages.shown.empty() ? "" : messages.shown[0].text.toStdString());
     EXPECT_EQ(c().cobPT->currentIndex(), 3);
     EXPECT_EQ(c().cobSP->currentText(), QStringLiteral("115200"));
     EXPECT_FALSE(c().cobSP->isEnabled());
@@ -77,8 +80,10 @@ TEST_F(WindowTest, FirstStartOpensCom4AndSavesATransferOneSecondAfterItsLastByte
     EXPECT_EQ(file(written().value(0)), ExpectedCsv(60));
     const ShownMessage& q = messages.shown.back();
     EXPECT_EQ(q.buttons, Buttons::YesNo);
-    EXPECT_EQ(q.text, QStringLiteral("通信が終わったもようです。\r\n（ファイルを確認してください）\r\n") +
-                          folder.path() + u'/' + written().value(0) + QStringLiteral("\r\n受信ポートを閉じますか？"));
+    EXPECT_EQ(q.text,
+              QStringLiteral("通信が終わったもようです。\r\n（ファイルを確認してください）\r\n") +
+                  folder.path() + u'/' + written().value(0) +
+                  QStringLiteral("\r\n受信ポートを閉じますか？"));
     EXPECT_TRUE(window->port().portOpen());  // answered No
     EXPECT_EQ(c().SSTab1->currentIndex(), 0);
     EXPECT_EQ(window->dataList().lines().size(), 60u);
@@ -110,11 +115,13 @@ TEST_F(WindowTest, ATransferEndsOnlyAfterAFullSecondOfSilence) {
     };
     const auto send = [this](int pauseMs) {
         Sent t;
-        const auto tick =
-            QObject::connect(&window->timer1(), &QTimer::timeout, [&t] { t.ticks.push_back(Clock::now()); });
+        const auto tick = QObject::connect(&window->timer1(), &QTimer::timeout,
+                                           [&t] { t.ticks.push_back(Clock::now()); });
         std::atomic<bool> sent{false};
         std::thread pda([&] {
-            const auto phase = std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count() % 500;
+            const auto phase =
+                std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count() %
+                500;
             std::this_thread::sleep_for(milliseconds((500 + 120 - phase) % 500));
             t.first = Clock::now();
             far.send(ActionList(0, 5));
@@ -125,8 +132,12 @@ TEST_F(WindowTest, ATransferEndsOnlyAfterAFullSecondOfSilence) {
             far.send(ActionList(5, 5));
             sent = true;
         });
-        WaitFor([&] { return sent && Clock::now() - t.second > milliseconds(1000) && !window->timer1().isActive(); },
-                4000);
+        WaitFor(
+            [&] {
+                return sent && Clock::now() - t.second > milliseconds(1000) &&
+                       !window->timer1().isActive();
+            },
+            4000);
         pda.join();
         QObject::disconnect(tick);
         return t;
@@ -139,7 +150,9 @@ TEST_F(WindowTest, ATransferEndsOnlyAfterAFullSecondOfSilence) {
         // A loaded machine may wake the sender late, and then the pause was not the one asked for.
         const auto late = [&] { return t.second - t.first > milliseconds(r.pauseMs + 5); };
         for (int again = 0; again < 4 && late(); ++again) t = send(r.pauseMs);
-        if (late()) GTEST_SKIP() << "the machine is too busy to send a " << r.pauseMs << " ms pause on time";
+        if (late())
+            GTEST_SKIP() << "the machine is too busy to send a " << r.pauseMs
+                         << " ms pause on time";
         ASSERT_EQ(static_cast<int>(t.ticks.size()), r.transfers)
             << r.pauseMs << " ms pause, sent " << (t.second - t.first) / milliseconds(1)
             << " ms apart, first end after " << (t.ticks.front() - t.first) / milliseconds(1);
@@ -155,9 +168,10 @@ TEST_F(WindowTest, APulledCableIsReportedOnceAndWhatArrivedIsSaved) {
     ASSERT_TRUE(WaitFor([this] { return !window->port().portOpen(); }, 2000));
     Pause(1500);  // the transfer is still processed when the timer runs out
     EXPECT_EQ(c().btSTA->text(), QStringLiteral("受信待ち スタート (&R)"));
-    const auto errors = std::count_if(messages.shown.begin(), messages.shown.end(), [](const ShownMessage& m) {
-        return m.text == u"未定義のエラーまたはイベントが発生しました。";
-    });
+    const auto errors =
+        std::count_if(messages.shown.begin(), messages.shown.end(), [](const ShownMessage& m) {
+            return m.text == u"未定義のエラーまたはイベントが発生しました。";
+        });
     EXPECT_EQ(errors, 1);
     EXPECT_EQ(questions(), 0);
     ASSERT_EQ(written().size(), 1);
@@ -167,7 +181,8 @@ TEST_F(WindowTest, APulledCableIsReportedOnceAndWhatArrivedIsSaved) {
 TEST_F(WindowTest, PortSettingsWhileOpenAreRefused) {
     c().cobSP->setCurrentIndex(6);
     ASSERT_FALSE(messages.shown.empty());
-    EXPECT_EQ(messages.shown.back().text, QStringLiteral("ポートが開いています\r\n受信ポートを閉じて設定してください！"));
+    EXPECT_EQ(messages.shown.back().text,
+              QStringLiteral("ポートが開いています\r\n受信ポートを閉じて設定してください！"));
     EXPECT_EQ(messages.shown.back().title, QStringLiteral("エラー"));
     EXPECT_EQ(window->port().settings(), QStringLiteral("115200,n,8,1"));
     c().opIR[1]->setChecked(true);  // Cable: speed 19200, list enabled, XON/XOFF at once

@@ -1,5 +1,7 @@
 // The options page: controls that enable, disable and recolour each other, the extension
 // question, and text boxes that refuse what the configuration file could not keep.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -9,8 +11,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include "app/entry_validators.h"
 #include "app/main_window.h"
@@ -24,7 +24,7 @@ const QColor kGrey(128, 128, 128);
 const QColor kBlack(0, 0, 0);
 
 class OptionsPageTest : public ::testing::Test {
-protected:
+  protected:
     // Starts the program with the stored options, line n of the file replaced by each change.
     void start(std::initializer_list<std::pair<int, QString>> changes = {}) {
         QStringList lines = StoredConfig(folder.path());
@@ -48,7 +48,9 @@ protected:
         for (QRadioButton* b : c().opSEPA) EXPECT_EQ(b->isEnabled(), enabled);
         EXPECT_EQ(separatorBoxes(), std::vector<bool>(4, enabled));
         for (int i = 0; i <= 8; ++i)
-            EXPECT_EQ(c().laSEPA[static_cast<size_t>(i)]->palette().color(QPalette::WindowText), labels) << i;
+            EXPECT_EQ(c().laSEPA[static_cast<size_t>(i)]->palette().color(QPalette::WindowText),
+                      labels)
+                << i;
     }
 
     QTemporaryDir folder;
@@ -79,7 +81,9 @@ TEST_F(OptionsPageTest, SeparatorStyleEnablesItsOwnBoxes) {
     struct Row {
         int style;
         std::vector<bool> boxes;
-    } rows[] = {{0, {false, false, false, false}}, {1, {true, false, false, false}}, {2, {false, true, true, true}}};
+    } rows[] = {{0, {false, false, false, false}},
+                {1, {true, false, false, false}},
+                {2, {false, true, true, true}}};
     for (const Row& r : rows) {
         c().opSEPA[static_cast<size_t>(r.style)]->click();
         EXPECT_EQ(separatorBoxes(), r.boxes) << r.style;
@@ -105,7 +109,8 @@ TEST_F(OptionsPageTest, ExtensionQuestionComesFromTheSecondRunOfTheStyleHandler)
     messages.answers = {kYes};
     c().opCSV[0]->click();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, QStringLiteral("カンマ区切りに切り替えます！\r\n拡張子を CSV にしますか？（推奨）"));
+    EXPECT_EQ(messages.shown[0].text,
+              QStringLiteral("カンマ区切りに切り替えます！\r\n拡張子を CSV にしますか？（推奨）"));
     EXPECT_EQ(messages.shown[0].title, QStringLiteral("拡張子選択"));
     EXPECT_EQ(messages.shown[0].buttons, Buttons::YesNo);
     EXPECT_EQ(messages.shown[0].icon, Icon::None);
@@ -122,7 +127,8 @@ TEST_F(OptionsPageTest, StoredTabStyleArmsTheQuestionWhileLoading) {
     EXPECT_EQ(c().txKAK->text(), QStringLiteral("DAT"));
     messages.answers = {kYes};
     c().opCSV[1]->click();
-    EXPECT_EQ(messages.shown.back().text, QStringLiteral("タブ区切りに切り替えます！\r\n拡張子を TXT にしますか？（推奨）"));
+    EXPECT_EQ(messages.shown.back().text,
+              QStringLiteral("タブ区切りに切り替えます！\r\n拡張子を TXT にしますか？（推奨）"));
     EXPECT_EQ(c().txKAK->text(), QStringLiteral("TXT"));
     EXPECT_EQ(window->session().Ret, kYes);
 }

@@ -1,9 +1,9 @@
 #include "core/output_file_selection.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/fakes.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 // Answers each showing of the dialog from a script; nothing left means Cancel.
 class ScriptedDialog final : public FileDialog {
-public:
+  public:
     std::optional<QString> showOpen(const FileDialogRequest& request) override {
         requests.push_back(request);
         if (choices.empty()) return std::nullopt;
@@ -25,7 +25,7 @@ public:
 };
 
 class BrowseTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         h.options.setText(Option::txFME, QStringLiteral("earlier.txt"));
         QFile f(existing);
@@ -41,7 +41,8 @@ TEST_F(BrowseTest, DialogStartsInTheOutputFolderWithTheTwoFilters) {
     btOPEN_Click(h.session, dialog);
     ASSERT_EQ(dialog.requests.size(), 1u);
     EXPECT_EQ(dialog.requests[0].title, QStringLiteral("出力ファイル名"));
-    EXPECT_EQ(dialog.requests[0].filter, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.TXT)|*.TXT|すべてのﾌｧｲﾙ (*.*)|*.*"));
+    EXPECT_EQ(dialog.requests[0].filter,
+              QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.TXT)|*.TXT|すべてのﾌｧｲﾙ (*.*)|*.*"));
     EXPECT_EQ(dialog.requests[0].initialFolder, h.folder);
     EXPECT_TRUE(dialog.requests[0].fileName.isEmpty());
     EXPECT_EQ(h.options.text(Option::txFME), QStringLiteral("earlier.txt"));
@@ -72,7 +73,8 @@ TEST_F(BrowseTest, ChoicesAndAnswers) {
         dialog.requests.clear();
         dialog.choices.assign(r.choices.begin(), r.choices.end());
         btOPEN_Click(h.session, dialog);
-        EXPECT_EQ(h.options.text(Option::txFME), r.txFME.isEmpty() ? QStringLiteral("earlier.txt") : r.txFME);
+        EXPECT_EQ(h.options.text(Option::txFME),
+                  r.txFME.isEmpty() ? QStringLiteral("earlier.txt") : r.txFME);
         EXPECT_EQ(h.session.zFME, r.zFME);
         EXPECT_EQ(static_cast<int>(dialog.requests.size()), r.dialogs);
         EXPECT_EQ(h.messages.shown.size(), r.answers.size());

@@ -1,13 +1,12 @@
 // The program itself, started from a folder of its own as a user starts it.
-#include <csignal>
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include <QThread>
+#include <csignal>
 
 #include "tests/support/fakes.h"
 #include "tests/support/window_support.h"
@@ -16,7 +15,7 @@ namespace fenmor::test {
 namespace {
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(QFile::copy(QStringLiteral(FENMOR_PROGRAM), exe()));
         QFile::setPermissions(exe(), QFile::permissions(exe()) | QFileDevice::ExeOwner);

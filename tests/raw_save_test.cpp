@@ -9,21 +9,22 @@ namespace {
 
 TEST(DumpOfEntry, ListsBytesAndCharacterCodes) {
     const QByteArray dump = DumpOfEntry(QByteArray("A\r\n\x82\xa0", 5));
-    const QByteArray expected = QByteArray(45, '=') + "\r\n" +
-                                "?\xe4p?\r\n" +  // U+0D41 is not in the code page, U+820A is, U+00A0 not
-                                "---- ANSI:AscB ----\r\n"
-                                "65|13|10|130|160|\r\n" +
-                                QByteArray(45, '-') + "\r\n" +
-                                "---- UniCode:Asc ----\r\n"
-                                "A\r\n\x82\xa0\r\n"
-                                "65]13]10]-32096]\r\n";
+    const QByteArray expected =
+        QByteArray(45, '=') + "\r\n" +
+        "?\xe4p?\r\n" +  // U+0D41 is not in the code page, U+820A is, U+00A0 not
+        "---- ANSI:AscB ----\r\n"
+        "65|13|10|130|160|\r\n" +
+        QByteArray(45, '-') + "\r\n" +
+        "---- UniCode:Asc ----\r\n"
+        "A\r\n\x82\xa0\r\n"
+        "65]13]10]-32096]\r\n";
     EXPECT_EQ(dump, expected);
 }
 
 TEST(DumpOfEntry, EmptyEntryGivesEmptyItems) {
     const QByteArray dump = DumpOfEntry({});
-    EXPECT_EQ(dump, QByteArray(45, '=') + "\r\n\r\n---- ANSI:AscB ----\r\n\r\n" + QByteArray(45, '-') +
-                        "\r\n---- UniCode:Asc ----\r\n\r\n\r\n");
+    EXPECT_EQ(dump, QByteArray(45, '=') + "\r\n\r\n---- ANSI:AscB ----\r\n\r\n" +
+                        QByteArray(45, '-') + "\r\n---- UniCode:Asc ----\r\n\r\n\r\n");
 }
 
 TEST(SaveRawData, WritesEntriesAndTheDumpIntoTheOutputFolder) {

@@ -1,10 +1,10 @@
 #include "serial/receive_port.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include "serial/port_settings.h"
 #include "tests/support/fakes.h"
@@ -51,7 +51,7 @@ TEST(PortNumberOf, TakesTheDigitsAtTheEnd) {
 }
 
 class FakeView final : public ReceiveView {
-public:
+  public:
     void showPortState(bool open) override { shownOpen = open; }
     void setBusy(bool b) override { busy = b; }
     void showDataPage() override {}
@@ -62,7 +62,7 @@ public:
 
 // The receive port's handlers wired as the window wires them, with COM4 a pseudo-terminal.
 class ReceivePortTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QDir(h.dir.path()).mkpath(QStringLiteral("dosdevices"));
         ASSERT_TRUE(QFile::link(far.device(), com4()));
@@ -80,8 +80,9 @@ protected:
     QString com4() const { return h.dir.path() + "/dosdevices/com4"; }
     QString label() const { return h.status.texts.empty() ? QString() : h.status.texts.back(); }
     int questions() const {
-        return static_cast<int>(std::count_if(h.messages.shown.begin(), h.messages.shown.end(),
-                                              [](const auto& m) { return m.title == u"通信終了？"; }));
+        return static_cast<int>(
+            std::count_if(h.messages.shown.begin(), h.messages.shown.end(),
+                          [](const auto& m) { return m.title == u"通信終了？"; }));
     }
 
     FarEnd far;
@@ -126,7 +127,8 @@ TEST_F(ReceivePortTest, LineStatesAndLineErrorsThroughTheHandler) {
         if (!error.isEmpty()) {
             EXPECT_EQ(h.messages.shown[0].text, error);
             EXPECT_EQ(h.messages.shown[0].title,
-                      QStringLiteral("中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。"));
+                      QStringLiteral(
+                          "中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。"));
             EXPECT_EQ(h.messages.shown[0].buttons, Buttons::OkCancel);
         }
         EXPECT_EQ(Timer2.isActive(), r.code != 1) << r.code;

@@ -1,10 +1,9 @@
 #include "core/received_buffer.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <random>
 
 #include "core/line_cutter.h"
@@ -102,13 +101,15 @@ TEST(AppendReceivedData, FullBufferSavesWhatArrivedAndEndsTheProgram) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("old");
     old.close();
-    for (int i = 0; i < 5998; ++i) ASSERT_TRUE(AppendReceivedData(h.session, QByteArray(1001, 'a')));
+    for (int i = 0; i < 5998; ++i)
+        ASSERT_TRUE(AppendReceivedData(h.session, QByteArray(1001, 'a')));
     EXPECT_FALSE(AppendReceivedData(h.session, QByteArray(1001, 'b')));
     EXPECT_TRUE(ended);
     ASSERT_EQ(h.messages.shown.size(), 1u);
-    EXPECT_EQ(h.messages.shown[0].text,
-              QStringLiteral("データ数が多すぎるので分割して下さい。6000\r\n受信データを保存しました：") +
-                  h.folder + "ZZ20240305-140709(1).rcv");
+    EXPECT_EQ(
+        h.messages.shown[0].text,
+        QStringLiteral("データ数が多すぎるので分割して下さい。6000\r\n受信データを保存しました：") +
+            h.folder + "ZZ20240305-140709(1).rcv");
     EXPECT_EQ(ReadFile(h.folder + "ZZ20240305-140709.rcv"), QByteArray("old"));
     const QByteArray saved = ReadFile(h.folder + "ZZ20240305-140709(1).rcv");
     EXPECT_EQ(saved.size(), 5999 * 1003);
@@ -123,10 +124,14 @@ TEST(LineCutter, CutsAtCarriageReturnsAndSearchesEachCharacterOnce) {
         QString pending;
     } rows[] = {
         {"lines across pieces", {"A\rB", "C\r\r", "\nD"}, {"A", "BC", ""}, "\nD"},
-        {"one long unfinished line", std::vector<QString>(2000, QString(1000, u'x')), {},
+        {"one long unfinished line",
+         std::vector<QString>(2000, QString(1000, u'x')),
+         {},
          QString(2'000'000, u'x')},
-        {"a long line, then its end", {QString(5000, u'y'), QString(5000, u'y'), "\r"},
-         {QString(10000, u'y')}, ""},
+        {"a long line, then its end",
+         {QString(5000, u'y'), QString(5000, u'y'), "\r"},
+         {QString(10000, u'y')},
+         ""},
     };
     for (const Row& r : rows) {
         QString pending;
@@ -157,10 +162,12 @@ TEST(ProcessReceivedData, OutputFileGoneBeforeItsCloseIsAFailedWrite) {
         if (r.removeFolder)
             ASSERT_TRUE(QDir(folder).removeRecursively());
         else
-            ASSERT_TRUE(QFile::rename(folder + QStringLiteral("A.CSV"), folder + QStringLiteral("B.CSV")));
+            ASSERT_TRUE(
+                QFile::rename(folder + QStringLiteral("A.CSV"), folder + QStringLiteral("B.CSV")));
         ProcessReceivedData(h.session);
         ASSERT_EQ(h.messages.shown.size(), 1u) << r.name;
-        EXPECT_TRUE(h.messages.shown[0].text.startsWith(QStringLiteral("書き込んだファイルが見つかりません")))
+        EXPECT_TRUE(h.messages.shown[0].text.startsWith(
+            QStringLiteral("書き込んだファイルが見つかりません")))
             << r.name;
         EXPECT_TRUE(h.messages.shown[0].text.endsWith(folder + QStringLiteral("A.CSV"))) << r.name;
         EXPECT_EQ(h.messages.shown[0].icon, Icon::Exclamation) << r.name;
@@ -169,8 +176,9 @@ TEST(ProcessReceivedData, OutputFileGoneBeforeItsCloseIsAFailedWrite) {
 
 TEST(ProcessReceivedData, SurvivesAnyBytesAndWritesOnlyIntoTheOutputFolder) {
     std::mt19937 random(7);
-    const QByteArray pieces[] = {"\"M\",", "\"I\",", "\"D\",", "\"C\",\"TIME\",", "\"", ",", "\r",
-                                 "\x1f", "\x82", "\xec", "../", "WORDS", "FAX1", "\"ZIPC\","};
+    const QByteArray pieces[] = {
+        "\"M\",", "\"I\",", "\"D\",", "\"C\",\"TIME\",", "\"",   ",",        "\r", "\x1f",
+        "\x82",   "\xec",   "../",    "WORDS",           "FAX1", "\"ZIPC\","};
     for (int round = 0; round < 20; ++round) {
         Harness h;
         h.options.setValue(Option::ckSF1, 1);
@@ -182,12 +190,14 @@ TEST(ProcessReceivedData, SurvivesAnyBytesAndWritesOnlyIntoTheOutputFolder) {
             else
                 bytes += static_cast<char>(random() % 256);
         }
-        for (qsizetype at = 0; at < bytes.size(); at += 300) AppendReceivedData(h.session, bytes.mid(at, 300));
+        for (qsizetype at = 0; at < bytes.size(); at += 300)
+            AppendReceivedData(h.session, bytes.mid(at, 300));
         ProcessReceivedData(h.session);
         QDir parent(h.dir.path());
         ASSERT_TRUE(parent.cdUp());
-        EXPECT_EQ(parent.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).count(
-                      QFileInfo(h.dir.path()).fileName()), 1);
+        EXPECT_EQ(parent.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                      .count(QFileInfo(h.dir.path()).fileName()),
+                  1);
         const QStringList inside = QDir(h.dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         EXPECT_TRUE(inside.isEmpty()) << inside.join(u' ').toStdString();
     }

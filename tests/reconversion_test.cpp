@@ -19,11 +19,11 @@
 #include <csignal>
 #include <map>
 
+#include "app/kept_transfers_dialog.h"
 #include "app/main_window.h"
 #include "core/sjis.h"
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
-#include "app/kept_transfers_dialog.h"
 #include "tests/support/fakes.h"
 #include "tests/support/transfers.h"
 #include "tests/support/window_support.h"

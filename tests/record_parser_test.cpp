@@ -20,14 +20,21 @@ TEST(ParseLine, SplitsQuotedFields) {
     } rows[] = {
         {"empty fields", R"("D","abc",,"x,y","")", {"D", "abc", "", "x,y", "", "", "", ""}},
         {"inner quote", R"("a"b","c")", {"a\"b", "c", "", "", "", "", "", ""}},
-        {"doubled quotes stay", R"("say ""hi""","z")", {"say \"\"hi\"\"", "z", "", "", "", "", "", ""}},
+        {"doubled quotes stay",
+         R"("say ""hi""","z")",
+         {"say \"\"hi\"\"", "z", "", "", "", "", "", ""}},
         {"trailing spaces keep the quote", R"("abc" )", {"abc\" ", "", "", "", "", "", "", ""}},
         {"leading line feed", "\n\"D\",\"1\"", {"D", "1", "", "", "", "", "", ""}},
         {"CR LF SUB between fields", "\"D\",\x1a\r\n\"2\"", {"D", "2", "", "", "", "", "", ""}},
         {"unterminated quote", "\"D\",\"open", {"D", "open", "", "", "", "", "", ""}},
-        {"RS and FF vanish, adjacent too", "\"D\",\x1e\x1e\x0c\x0c\"a\x1e\x1e" "b\"",
+        {"RS and FF vanish, adjacent too",
+         "\"D\",\x1e\x1e\x0c\x0c\"a\x1e\x1e"
+         "b\"",
          {"D", "ab", "", "", "", "", "", ""}},
-        {"US is a line break", "\"D\",\"a\x1f" "b\"", {"D", "a\r\nb", "", "", "", "", "", ""}},
+        {"US is a line break",
+         "\"D\",\"a\x1f"
+         "b\"",
+         {"D", "a\r\nb", "", "", "", "", "", ""}},
         {"empty line", "", {"", "", "", "", "", "", "", ""}},
     };
     for (const Row& r : rows) {
@@ -41,7 +48,11 @@ TEST(ParseLine, LineBreakBecomesTxCrInSeparatedValues) {
     Harness h;
     h.session.fgCSV = true;
     h.options.setText(Option::txCR, QStringLiteral("<>"));
-    EXPECT_EQ(Parse(h, "\"a\x1f" "b\"", 1)[0], QStringLiteral("a<>b"));
+    EXPECT_EQ(Parse(h,
+                    "\"a\x1f"
+                    "b\"",
+                    1)[0],
+              QStringLiteral("a<>b"));
 }
 
 TEST(ParseLine, EmptiesSlotsAShorterLineDoesNotFill) {
@@ -74,7 +85,8 @@ TEST(ParseLine, ReportsStrayCharactersWithTheirShiftJisCode) {
 
 TEST(ReplaceAll, ReplacesEveryOccurrence) {
     EXPECT_EQ(ReplaceAll(QStringLiteral("aXXb"), u'X', QString()), QStringLiteral("ab"));
-    EXPECT_EQ(ReplaceAll(QStringLiteral("XaX"), u'X', QStringLiteral("XY")), QStringLiteral("XYaXY"));
+    EXPECT_EQ(ReplaceAll(QStringLiteral("XaX"), u'X', QStringLiteral("XY")),
+              QStringLiteral("XYaXY"));
     EXPECT_EQ(ReplaceAll(QString(), u'X', QStringLiteral("Y")), QString());
 }
 

@@ -1,8 +1,8 @@
 #include "core/separated_writer.h"
 
-#include <QScopeGuard>
-
 #include <gtest/gtest.h>
+
+#include <QScopeGuard>
 
 #include "tests/support/fakes.h"
 

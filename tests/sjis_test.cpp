@@ -14,7 +14,8 @@ TEST(Sjis, DecodesCodePage932) {
         QByteArray bytes;
         QString text;
     } rows[] = {
-        {"ascii and controls", QByteArray("A\x1a\x1c\x7f\\~", 6), QStringLiteral("A\x1a\x1c\x7f\\~")},
+        {"ascii and controls", QByteArray("A\x1a\x1c\x7f\\~", 6),
+         QStringLiteral("A\x1a\x1c\x7f\\~")},
         {"wave dash of the code page", "\x81\x60", QStringLiteral("～")},
         {"hiragana", "\x82\xa0", QStringLiteral("あ")},
         {"half-width katakana", "\xb1\xde", QStringLiteral("ｱﾞ")},
@@ -34,7 +35,7 @@ TEST(Sjis, EncodesWithQuestionMarkForMissingCharacters) {
 
 TEST(Sjis, CodeOfCharacterIsSigned16Bit) {
     EXPECT_EQ(CodeOf(u'A'), 65);
-    EXPECT_EQ(CodeOf(QChar(0xFF71)), 177);   // ｱ
+    EXPECT_EQ(CodeOf(QChar(0xFF71)), 177);     // ｱ
     EXPECT_EQ(CodeOf(QChar(0x3042)), -32096);  // あ, 0x82A0
     EXPECT_EQ(CodeOf(QChar(0x4E9C)), -30561);  // 亜, 0x889F
     EXPECT_EQ(CodeOf(QChar(0x20AC)), 63);
@@ -43,7 +44,7 @@ TEST(Sjis, CodeOfCharacterIsSigned16Bit) {
 TEST(Sjis, LoneLeadByteFollowsCharacterBoundaries) {
     EXPECT_TRUE(EndsWithLoneLeadByte("\x82"));
     EXPECT_TRUE(EndsWithLoneLeadByte("\x82\xa0\x82"));
-    EXPECT_FALSE(EndsWithLoneLeadByte("\x82\x82"));    // a whole character whose trail is 0x82
+    EXPECT_FALSE(EndsWithLoneLeadByte("\x82\x82"));  // a whole character whose trail is 0x82
     EXPECT_TRUE(EndsWithLoneLeadByte("\x82\x82\x82"));
     EXPECT_FALSE(EndsWithLoneLeadByte("\xb1"));
     EXPECT_FALSE(EndsWithLoneLeadByte(""));
@@ -66,7 +67,9 @@ TEST(Sjis, StartCheckAcceptsOnlyAConverterThatMapsLikeCodePage932) {
     struct Row {
         const char* codePage;
         bool works;
-    } rows[] = {{"CP932", true}, {"SHIFT_JIS", false} /* no NEC row */, {"ISO-8859-1", false},
+    } rows[] = {{"CP932", true},
+                {"SHIFT_JIS", false} /* no NEC row */,
+                {"ISO-8859-1", false},
                 {"NO-SUCH-CODE-PAGE", false}};
     for (const Row& r : rows) {
         test::RecordingMessages messages;

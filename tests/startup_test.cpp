@@ -1,5 +1,7 @@
 // Start-up and shut-down: the options of the last run, the window where it was, and
 // everything the controls show written back at the end.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -12,8 +14,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include "app/main_window.h"
 #include "tests/support/fakes.h"
 #include "tests/support/window_support.h"
@@ -22,7 +22,7 @@ namespace fenmor::test {
 namespace {
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     QString configPath() const { return folder.path() + "/Fenmor.CFG"; }
     void start(const QStringList& lines) {
         WriteConfig(configPath(), lines);
@@ -39,10 +39,38 @@ protected:
 // A held-out file with an option away from its design value on every line.
 QStringList HeldOutConfig(const QString& folder) {
     return {
-        "' Config.File for Fenmor", "0.9", "1500,7500,3000,9000", R"("","notes")", "1", "11,6",
-        '"' + folder + "/out/\"", R"("yy-mm-dd")", R"("RAW-hhnn")", "1,1", "0", "1",
-        R"("|","TXT")", R"("dd.mm.yyyy")", "2", R"("3","*","40","2")", "0", "1000,200", "0,0", "0", "0",
-        " 1 ", "yy/mm/dd", " 0 ", " 0 ", "!", " 0 ", "#", "#", "#", "#", "#",
+        "' Config.File for Fenmor",
+        "0.9",
+        "1500,7500,3000,9000",
+        R"("","notes")",
+        "1",
+        "11,6",
+        '"' + folder + "/out/\"",
+        R"("yy-mm-dd")",
+        R"("RAW-hhnn")",
+        "1,1",
+        "0",
+        "1",
+        R"("|","TXT")",
+        R"("dd.mm.yyyy")",
+        "2",
+        R"("3","*","40","2")",
+        "0",
+        "1000,200",
+        "0,0",
+        "0",
+        "0",
+        " 1 ",
+        "yy/mm/dd",
+        " 0 ",
+        " 0 ",
+        "!",
+        " 0 ",
+        "#",
+        "#",
+        "#",
+        "#",
+        "#",
     };
 }
 
@@ -83,9 +111,11 @@ TEST_F(StartupTest, HeldOutOptionsConvertATransfer) {
     ASSERT_TRUE(WaitFor([this] { return !messages.shown.empty(); }, 3000));
     EXPECT_EQ(messages.shown[0].title, QStringLiteral("通信終了？"));
     const QString out = folder.path() + "/out/T24-03-05.TXT";
-    EXPECT_EQ(ReadFile(out), Sjis("項目0\tﾒﾓ\t\t\t\t済\r\n項目1\tﾒﾓ\t\t\t\t済\r\n項目2\tﾒﾓ\t\t\t\t済\r\n"))
+    EXPECT_EQ(ReadFile(out),
+              Sjis("項目0\tﾒﾓ\t\t\t\t済\r\n項目1\tﾒﾓ\t\t\t\t済\r\n項目2\tﾒﾓ\t\t\t\t済\r\n"))
         << QDir(folder.path() + "/out").entryList().join(u' ').toStdString();
-    EXPECT_EQ(ReadFile(folder.path() + "/out/RA3-1407.rcv"), ActionList(0, 3) + "\r\n");  // one entry, one line
+    EXPECT_EQ(ReadFile(folder.path() + "/out/RA3-1407.rcv"),
+              ActionList(0, 3) + "\r\n");  // one entry, one line
 }
 
 TEST_F(StartupTest, StoredTimerPeriodsGiveWayToTheFixedOnes) {
@@ -103,7 +133,8 @@ TEST_F(StartupTest, AFileThatStopsEarlyLeavesTheStandardSize) {
     lines[kPlacementLine - 1] = QStringLiteral("1500,7500,3000,9000");
     start(lines.mid(0, 25));
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral("予期しないエラー＃ 62 が発生しました！")));
+    EXPECT_TRUE(messages.shown[0].text.startsWith(
+        QStringLiteral("予期しないエラー＃ 62 が発生しました！")));
     EXPECT_EQ(window->outerSizeTwips().width(), 7680);
     EXPECT_EQ(c().laB->text(), QStringLiteral("設定後、左のボタンで始めてください！"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Fenmor   1.1"));
@@ -112,8 +143,9 @@ TEST_F(StartupTest, AFileThatStopsEarlyLeavesTheStandardSize) {
 TEST_F(StartupTest, AMissingOutputFolderIsNamedOnceAtStart) {
     start(StoredConfig(folder.path() + "/gone"));
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, QStringLiteral("出力フォルダが見つかりません！\r\n") + folder.path() +
-                                          QStringLiteral("/gone/\r\nオプションの出力フォルダを確認してください。"));
+    EXPECT_EQ(messages.shown[0].text,
+              QStringLiteral("出力フォルダが見つかりません！\r\n") + folder.path() +
+                  QStringLiteral("/gone/\r\nオプションの出力フォルダを確認してください。"));
     EXPECT_EQ(messages.shown[0].title, QStringLiteral("ファイルエラー"));
 }
 

@@ -4,21 +4,20 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-
 #include <csignal>
 #include <cstdio>
 #include <utility>
 #include <vector>
 
-#include "settings/config_file.h"
-#include "core/option_set.h"
 #include "core/converter_check.h"
+#include "core/data_set.h"
+#include "core/option_set.h"
 #include "core/received_buffer.h"
 #include "core/session.h"
 #include "export/exporter.h"
-#include "core/data_set.h"
 #include "locations/app_locations.h"
 #include "reconvert/saved_transfer.h"
+#include "settings/config_file.h"
 
 namespace {
 
@@ -31,44 +30,48 @@ void WriteUtf8(std::FILE* to, const QString& text) {
 
 // Every box goes to stderr and is answered as a user who declines would answer it.
 class StderrMessages final : public MessageService {
-public:
+  public:
     short show(const QString& text, Buttons buttons, Icon, const QString& title) override {
         WriteUtf8(stderr, u'[' + (title.isEmpty() ? kAppTitle : title) + QStringLiteral("] ") +
                               text + u'\n');
         switch (buttons) {
-            case Buttons::YesNo: return kNo;
-            case Buttons::YesNoCancel: return kCancel;
-            default: return kOk;
+            case Buttons::YesNo:
+                return kNo;
+            case Buttons::YesNoCancel:
+                return kCancel;
+            default:
+                return kOk;
         }
     }
 };
 
 class PrintedList final : public DataList {
-public:
+  public:
     explicit PrintedList(bool print) : print_(print) {}
     void clear() override {}
     void append(const QString& line) override {
         if (print_) WriteUtf8(stdout, line + u'\n');
     }
 
-private:
+  private:
     bool print_;
 };
 
 class SilentStatus final : public StatusLabel {
-public:
+  public:
     void setText(const QString&, bool) override {}
 };
 
 class ToolConfigHost final : public ConfigHost {
-public:
-    ToolConfigHost(OptionSet& o, MessageService& m, QString output) : o_(o), m_(m), output_(std::move(output)) {}
+  public:
+    ToolConfigHost(OptionSet& o, MessageService& m, QString output)
+        : o_(o), m_(m), output_(std::move(output)) {}
     OptionSet& options() override { return o_; }
     MessageService& messages() override { return m_; }
     QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
     QString firstStartOutputFolder() const override { return output_; }
 
-private:
+  private:
     OptionSet& o_;
     MessageService& m_;
     QString output_;
@@ -76,7 +79,8 @@ private:
 
 // An installed copy writes into the current folder; one run from its build folder beside itself.
 QString DefaultOutputFolder() {
-    if (ResolveLocations(QCoreApplication::applicationDirPath()).installed) return QDir::currentPath();
+    if (ResolveLocations(QCoreApplication::applicationDirPath()).installed)
+        return QDir::currentPath();
     return QCoreApplication::applicationDirPath();
 }
 
@@ -92,31 +96,42 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("fenmor-convert"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FENMOR_VERSION));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Converts captured transfers into the files Fenmor writes for them."));
+    parser.setApplicationDescription(
+        QStringLiteral("Converts captured transfers into the files Fenmor writes for them."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption config("config", "Options from this Fenmor.CFG file.", "FILE");
-    const QCommandLineOption out("out", "Output folder (txDF(0)). Default: the current folder; beside the program when it runs from its build folder.", "DIR");
-    const QCommandLineOption now("now", "Clock for data-set starts: \"YYYY-MM-DD hh:mm:ss\".", "TIME");
+    const QCommandLineOption out("out",
+                                 "Output folder (txDF(0)). Default: the current folder; beside the "
+                                 "program when it runs from its build folder.",
+                                 "DIR");
+    const QCommandLineOption now("now", "Clock for data-set starts: \"YYYY-MM-DD hh:mm:ss\".",
+                                 "TIME");
     const QCommandLineOption block("block", "Bytes per receive event (default 512).", "N", "512");
     const QCommandLineOption list("list", "Print every line shown in the data list.");
     parser.addOptions({config, out, now, block, list});
-    const QCommandLineOption encoding("encoding", "Text files in cp932 (default), utf-8 or utf-8-bom.", "NAME");
-    const QCommandLineOption ics("ics", "Also write schedules and action lists as iCalendar (.ics).");
+    const QCommandLineOption encoding("encoding",
+                                      "Text files in cp932 (default), utf-8 or utf-8-bom.", "NAME");
+    const QCommandLineOption ics("ics",
+                                 "Also write schedules and action lists as iCalendar (.ics).");
     const QCommandLineOption vcf("vcf", "Also write address books as vCard (.vcf).");
     const QCommandLineOption vcardVersion("vcard-version", "vCard version 4 (default) or 3.", "N");
-    const QCommandLineOption timeZone("time-zone", "Times in the .ics: floating (default) or system.", "MODE");
+    const QCommandLineOption timeZone("time-zone",
+                                      "Times in the .ics: floating (default) or system.", "MODE");
     parser.addOptions({encoding, ics, vcf, vcardVersion, timeZone});
-    parser.addPositionalArgument("CAPTURE", "Captured transfer files, one transfer each; a name ending in "
-                                 "\".rcv\" is read as a raw-data file.", "CAPTURE...");
+    parser.addPositionalArgument("CAPTURE",
+                                 "Captured transfer files, one transfer each; a name ending in "
+                                 "\".rcv\" is read as a raw-data file.",
+                                 "CAPTURE...");
     if (!parser.parse(QCoreApplication::arguments())) return UsageError(parser.errorText());
     if (parser.isSet("help")) {
         WriteUtf8(stdout, parser.helpText());
         return 0;
     }
     if (parser.isSet("version")) {
-        WriteUtf8(stdout, QStringLiteral("fenmor-convert %1\n").arg(QCoreApplication::applicationVersion()));
+        WriteUtf8(
+            stdout,
+            QStringLiteral("fenmor-convert %1\n").arg(QCoreApplication::applicationVersion()));
         return 0;
     }
     if (const QString problem = ConverterProblem(); !problem.isEmpty()) return UsageError(problem);
@@ -127,19 +142,22 @@ int main(int argc, char** argv) {
     QDateTime fixedNow;
     if (parser.isSet(now)) {
         fixedNow = QDateTime::fromString(parser.value(now), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!fixedNow.isValid()) return UsageError(QStringLiteral("--now needs \"YYYY-MM-DD hh:mm:ss\""));
+        if (!fixedNow.isValid())
+            return UsageError(QStringLiteral("--now needs \"YYYY-MM-DD hh:mm:ss\""));
     }
     ExportSettings exportSettings;
     if (parser.isSet(encoding)) {
         const auto charset = CharsetByName(parser.value(encoding));
-        if (!charset) return UsageError(QStringLiteral("--encoding needs cp932, utf-8 or utf-8-bom"));
+        if (!charset)
+            return UsageError(QStringLiteral("--encoding needs cp932, utf-8 or utf-8-bom"));
         exportSettings.charset = *charset;
     }
     exportSettings.ics = parser.isSet(ics);
     exportSettings.vcf = parser.isSet(vcf);
     if (parser.isSet(vcardVersion)) {
         const QString v = parser.value(vcardVersion);
-        if (v != u"3" && v != u"4") return UsageError(QStringLiteral("--vcard-version needs 3 or 4"));
+        if (v != u"3" && v != u"4")
+            return UsageError(QStringLiteral("--vcard-version needs 3 or 4"));
         exportSettings.vcardVersion = v.toInt();
     }
     if (parser.isSet(timeZone)) {

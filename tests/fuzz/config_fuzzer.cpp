@@ -2,8 +2,8 @@
 // the same options; whatever a load left, the saved file loads without a message.
 #include <QFile>
 
-#include "settings/config_file.h"
 #include "core/option_set.h"
+#include "settings/config_file.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

@@ -3,11 +3,11 @@
 #include <QDateTime>
 #include <algorithm>
 
+#include "core/date_format.h"
+#include "core/date_pattern.h"
 #include "core/option_set.h"
 #include "core/session.h"
 #include "core/sjis.h"
-#include "core/date_format.h"
-#include "core/date_pattern.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

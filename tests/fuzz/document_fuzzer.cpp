@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <map>
 
+#include "core/document_receive.h"
 #include "core/option_set.h"
 #include "core/session.h"
 #include "core/sjis.h"
-#include "core/document_receive.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

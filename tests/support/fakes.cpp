@@ -1,12 +1,11 @@
 #include "tests/support/fakes.h"
 
-#include <QFile>
-
-#include "core/sjis.h"
-
 #include <sys/resource.h>
 
+#include <QFile>
 #include <csignal>
+
+#include "core/sjis.h"
 
 namespace fenmor::test {
 
@@ -28,7 +27,6 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, signal_);
     OutputFile::flushThreshold = threshold_;
 }
-
 
 QByteArray Sjis(const QString& text) { return sjis::Encode(text); }
 

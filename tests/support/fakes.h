@@ -25,7 +25,7 @@ struct ShownMessage {
 };
 
 class RecordingMessages final : public MessageService {
-public:
+  public:
     short show(const QString& text, Buttons buttons, Icon icon, const QString& title) override {
         shown.push_back({text, buttons, icon, title});
         if (onShow) onShow(shown.back());  // what happens while the box is open
@@ -42,7 +42,7 @@ public:
 };
 
 class RecordingList final : public DataList {
-public:
+  public:
     void clear() override {
         lines.clear();
         ++clears;
@@ -53,7 +53,7 @@ public:
 };
 
 class RecordingStatus final : public StatusLabel {
-public:
+  public:
     void setText(const QString& text, bool) override { texts.push_back(text); }
     std::vector<QString> texts;
 };
@@ -78,7 +78,7 @@ struct Harness {
 
 // An output file on a full device that fails at its first write, for as long as it lives.
 class FullDeviceOutput {
-public:
+  public:
     explicit FullDeviceOutput(Session& s) : threshold_(OutputFile::flushThreshold) {
         OutputFile::flushThreshold = 0;
         s.nFR2 = OutputFile::open(QStringLiteral("/dev/full"), nullptr);
@@ -87,20 +87,20 @@ public:
     FullDeviceOutput(const FullDeviceOutput&) = delete;
     FullDeviceOutput& operator=(const FullDeviceOutput&) = delete;
 
-private:
+  private:
     qsizetype threshold_;
 };
 
 // Files that fail once they would grow past `bytes` (a file-size limit, with the signal that
 // would end the process ignored), for as long as it lives; unbuffered: each write goes through.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(unsigned long long bytes, bool unbuffered = true);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     qsizetype threshold_;
     unsigned long long soft_;
     void (*signal_)(int);

@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
-
 #include <random>
 
 #include "core/received_buffer.h"
@@ -17,7 +16,7 @@ constexpr QChar kUS(0x1F);  // a line break inside a value
 // Random choices from a fixed generator: mt19937's output is the same everywhere, and the
 // reduction below does not depend on the standard library's distributions.
 class Rng {
-public:
+  public:
     explicit Rng(unsigned seed) : g_(seed) {}
     int below(int n) { return static_cast<int>(g_() % static_cast<unsigned>(n)); }
     int between(int lo, int hi) { return lo + below(hi - lo + 1); }
@@ -27,7 +26,7 @@ public:
         return items[below(static_cast<int>(N))];
     }
 
-private:
+  private:
     std::mt19937 g_;
 };
 
@@ -35,9 +34,7 @@ QString Text(const char16_t* s) { return QString::fromUtf16(s); }
 // Vocabulary texts write a value's line breaks as "|".
 QString WithBreaks(const char16_t* s) { return Text(s).replace(u'|', kUS); }
 
-QString Digits(int value, int width) {
-    return QString::number(value).rightJustified(width, u'0');
-}
+QString Digits(int value, int width) { return QString::number(value).rightJustified(width, u'0'); }
 
 // The PI series sends a voiced or semi-voiced half-width katakana as 0xEC and a code byte that
 // counts the katakana from カ in the JIS row (ガ 0xAA ... ポ 0xDB, ヴ 0xF2).
@@ -89,42 +86,37 @@ struct Name {
 };
 
 const Name kFamilyNames[] = {
-    {u"佐藤", u"ｻﾄｳ", "sato"},          {u"鈴木", u"ｽｽﾞｷ", "suzuki"},
-    {u"高橋", u"ﾀｶﾊｼ", "takahashi"},     {u"田中", u"ﾀﾅｶ", "tanaka"},
-    {u"伊藤", u"ｲﾄｳ", "ito"},            {u"渡辺", u"ﾜﾀﾅﾍﾞ", "watanabe"},
-    {u"山本", u"ﾔﾏﾓﾄ", "yamamoto"},      {u"中村", u"ﾅｶﾑﾗ", "nakamura"},
-    {u"小林", u"ｺﾊﾞﾔｼ", "kobayashi"},    {u"加藤", u"ｶﾄｳ", "kato"},
-    {u"吉田", u"ﾖｼﾀﾞ", "yoshida"},       {u"山田", u"ﾔﾏﾀﾞ", "yamada"},
-    {u"佐々木", u"ｻｻｷ", "sasaki"},       {u"山口", u"ﾔﾏｸﾞﾁ", "yamaguchi"},
-    {u"松本", u"ﾏﾂﾓﾄ", "matsumoto"},     {u"井上", u"ｲﾉｳｴ", "inoue"},
-    {u"木村", u"ｷﾑﾗ", "kimura"},         {u"林", u"ﾊﾔｼ", "hayashi"},
-    {u"斎藤", u"ｻｲﾄｳ", "saito"},         {u"清水", u"ｼﾐｽﾞ", "shimizu"},
-    {u"山崎", u"ﾔﾏｻﾞｷ", "yamazaki"},     {u"森", u"ﾓﾘ", "mori"},
-    {u"池田", u"ｲｹﾀﾞ", "ikeda"},         {u"橋本", u"ﾊｼﾓﾄ", "hashimoto"},
-    {u"阿部", u"ｱﾍﾞ", "abe"},            {u"石川", u"ｲｼｶﾜ", "ishikawa"},
-    {u"前田", u"ﾏｴﾀﾞ", "maeda"},         {u"藤田", u"ﾌｼﾞﾀ", "fujita"},
-    {u"後藤", u"ｺﾞﾄｳ", "goto"},          {u"長谷川", u"ﾊｾｶﾞﾜ", "hasegawa"},
-    {u"近藤", u"ｺﾝﾄﾞｳ", "kondo"},        {u"坂本", u"ｻｶﾓﾄ", "sakamoto"},
-    {u"岡田", u"ｵｶﾀﾞ", "okada"},         {u"村上", u"ﾑﾗｶﾐ", "murakami"},
-    {u"太田", u"ｵｵﾀ", "ota"},            {u"小川", u"ｵｶﾞﾜ", "ogawa"},
+    {u"佐藤", u"ｻﾄｳ", "sato"},        {u"鈴木", u"ｽｽﾞｷ", "suzuki"},
+    {u"高橋", u"ﾀｶﾊｼ", "takahashi"},  {u"田中", u"ﾀﾅｶ", "tanaka"},
+    {u"伊藤", u"ｲﾄｳ", "ito"},         {u"渡辺", u"ﾜﾀﾅﾍﾞ", "watanabe"},
+    {u"山本", u"ﾔﾏﾓﾄ", "yamamoto"},   {u"中村", u"ﾅｶﾑﾗ", "nakamura"},
+    {u"小林", u"ｺﾊﾞﾔｼ", "kobayashi"}, {u"加藤", u"ｶﾄｳ", "kato"},
+    {u"吉田", u"ﾖｼﾀﾞ", "yoshida"},    {u"山田", u"ﾔﾏﾀﾞ", "yamada"},
+    {u"佐々木", u"ｻｻｷ", "sasaki"},    {u"山口", u"ﾔﾏｸﾞﾁ", "yamaguchi"},
+    {u"松本", u"ﾏﾂﾓﾄ", "matsumoto"},  {u"井上", u"ｲﾉｳｴ", "inoue"},
+    {u"木村", u"ｷﾑﾗ", "kimura"},      {u"林", u"ﾊﾔｼ", "hayashi"},
+    {u"斎藤", u"ｻｲﾄｳ", "saito"},      {u"清水", u"ｼﾐｽﾞ", "shimizu"},
+    {u"山崎", u"ﾔﾏｻﾞｷ", "yamazaki"},  {u"森", u"ﾓﾘ", "mori"},
+    {u"池田", u"ｲｹﾀﾞ", "ikeda"},      {u"橋本", u"ﾊｼﾓﾄ", "hashimoto"},
+    {u"阿部", u"ｱﾍﾞ", "abe"},         {u"石川", u"ｲｼｶﾜ", "ishikawa"},
+    {u"前田", u"ﾏｴﾀﾞ", "maeda"},      {u"藤田", u"ﾌｼﾞﾀ", "fujita"},
+    {u"後藤", u"ｺﾞﾄｳ", "goto"},       {u"長谷川", u"ﾊｾｶﾞﾜ", "hasegawa"},
+    {u"近藤", u"ｺﾝﾄﾞｳ", "kondo"},     {u"坂本", u"ｻｶﾓﾄ", "sakamoto"},
+    {u"岡田", u"ｵｶﾀﾞ", "okada"},      {u"村上", u"ﾑﾗｶﾐ", "murakami"},
+    {u"太田", u"ｵｵﾀ", "ota"},         {u"小川", u"ｵｶﾞﾜ", "ogawa"},
 };
 
 const Name kGivenNames[] = {
-    {u"太郎", u"ﾀﾛｳ", "taro"},        {u"花子", u"ﾊﾅｺ", "hanako"},
-    {u"一郎", u"ｲﾁﾛｳ", "ichiro"},     {u"健太", u"ｹﾝﾀ", "kenta"},
-    {u"美咲", u"ﾐｻｷ", "misaki"},      {u"翔", u"ｼｮｳ", "sho"},
-    {u"由美", u"ﾕﾐ", "yumi"},         {u"大輔", u"ﾀﾞｲｽｹ", "daisuke"},
-    {u"直樹", u"ﾅｵｷ", "naoki"},       {u"恵子", u"ｹｲｺ", "keiko"},
-    {u"裕子", u"ﾕｳｺ", "yuko"},        {u"誠", u"ﾏｺﾄ", "makoto"},
-    {u"学", u"ﾏﾅﾌﾞ", "manabu"},       {u"陽子", u"ﾖｳｺ", "yoko"},
-    {u"浩", u"ﾋﾛｼ", "hiroshi"},       {u"剛", u"ﾂﾖｼ", "tsuyoshi"},
-    {u"智子", u"ﾄﾓｺ", "tomoko"},      {u"和也", u"ｶｽﾞﾔ", "kazuya"},
-    {u"聡", u"ｻﾄｼ", "satoshi"},       {u"真由美", u"ﾏﾕﾐ", "mayumi"},
-    {u"達也", u"ﾀﾂﾔ", "tatsuya"},     {u"久美子", u"ｸﾐｺ", "kumiko"},
-    {u"修", u"ｵｻﾑ", "osamu"},         {u"茂", u"ｼｹﾞﾙ", "shigeru"},
-    {u"洋平", u"ﾖｳﾍｲ", "yohei"},      {u"明美", u"ｱｹﾐ", "akemi"},
-    {u"正樹", u"ﾏｻｷ", "masaki"},      {u"典子", u"ﾉﾘｺ", "noriko"},
-    {u"健二", u"ｹﾝｼﾞ", "kenji"},      {u"ゆかり", u"ﾕｶﾘ", "yukari"},
+    {u"太郎", u"ﾀﾛｳ", "taro"},     {u"花子", u"ﾊﾅｺ", "hanako"},    {u"一郎", u"ｲﾁﾛｳ", "ichiro"},
+    {u"健太", u"ｹﾝﾀ", "kenta"},    {u"美咲", u"ﾐｻｷ", "misaki"},    {u"翔", u"ｼｮｳ", "sho"},
+    {u"由美", u"ﾕﾐ", "yumi"},      {u"大輔", u"ﾀﾞｲｽｹ", "daisuke"}, {u"直樹", u"ﾅｵｷ", "naoki"},
+    {u"恵子", u"ｹｲｺ", "keiko"},    {u"裕子", u"ﾕｳｺ", "yuko"},      {u"誠", u"ﾏｺﾄ", "makoto"},
+    {u"学", u"ﾏﾅﾌﾞ", "manabu"},    {u"陽子", u"ﾖｳｺ", "yoko"},      {u"浩", u"ﾋﾛｼ", "hiroshi"},
+    {u"剛", u"ﾂﾖｼ", "tsuyoshi"},   {u"智子", u"ﾄﾓｺ", "tomoko"},    {u"和也", u"ｶｽﾞﾔ", "kazuya"},
+    {u"聡", u"ｻﾄｼ", "satoshi"},    {u"真由美", u"ﾏﾕﾐ", "mayumi"},  {u"達也", u"ﾀﾂﾔ", "tatsuya"},
+    {u"久美子", u"ｸﾐｺ", "kumiko"}, {u"修", u"ｵｻﾑ", "osamu"},       {u"茂", u"ｼｹﾞﾙ", "shigeru"},
+    {u"洋平", u"ﾖｳﾍｲ", "yohei"},   {u"明美", u"ｱｹﾐ", "akemi"},     {u"正樹", u"ﾏｻｷ", "masaki"},
+    {u"典子", u"ﾉﾘｺ", "noriko"},   {u"健二", u"ｹﾝｼﾞ", "kenji"},    {u"ゆかり", u"ﾕｶﾘ", "yukari"},
 };
 
 struct Area {
@@ -134,28 +126,28 @@ struct Area {
 };
 
 const Area kAreas[] = {
-    {u"東京都千代田区丸の内", 100, "03"},        {u"東京都新宿区西新宿", 160, "03"},
-    {u"東京都世田谷区三軒茶屋", 154, "03"},      {u"神奈川県横浜市中区山下町", 231, "045"},
-    {u"大阪府大阪市北区梅田", 530, "06"},        {u"愛知県名古屋市中村区名駅", 450, "052"},
-    {u"京都府京都市下京区四条通", 600, "075"},   {u"福岡県福岡市博多区博多駅前", 812, "092"},
-    {u"北海道札幌市中央区北一条西", 60, "011"},  {u"宮城県仙台市青葉区一番町", 980, "022"},
-    {u"広島県広島市中区紙屋町", 730, "082"},     {u"千葉県千葉市美浜区中瀬", 261, "043"},
-    {u"埼玉県浦和市高砂", 330, "048"},           {u"兵庫県神戸市中央区三宮町", 650, "078"},
-    {u"奈良県奈良市登大路町", 630, "0742"},      {u"静岡県浜松市板屋町", 430, "053"},
+    {u"東京都千代田区丸の内", 100, "03"},       {u"東京都新宿区西新宿", 160, "03"},
+    {u"東京都世田谷区三軒茶屋", 154, "03"},     {u"神奈川県横浜市中区山下町", 231, "045"},
+    {u"大阪府大阪市北区梅田", 530, "06"},       {u"愛知県名古屋市中村区名駅", 450, "052"},
+    {u"京都府京都市下京区四条通", 600, "075"},  {u"福岡県福岡市博多区博多駅前", 812, "092"},
+    {u"北海道札幌市中央区北一条西", 60, "011"}, {u"宮城県仙台市青葉区一番町", 980, "022"},
+    {u"広島県広島市中区紙屋町", 730, "082"},    {u"千葉県千葉市美浜区中瀬", 261, "043"},
+    {u"埼玉県浦和市高砂", 330, "048"},          {u"兵庫県神戸市中央区三宮町", 650, "078"},
+    {u"奈良県奈良市登大路町", 630, "0742"},     {u"静岡県浜松市板屋町", 430, "053"},
 };
 
 const char16_t* const kBuildings[] = {
-    u"ｻﾝﾗｲｽﾞﾋﾞﾙ5F", u"第2丸光ﾋﾞﾙ 302", u"ﾊﾟｰｸｻｲﾄﾞ青葉 101", u"ｸﾞﾗﾝﾄﾞﾊｲﾂ 2F",
-    u"中央ﾋﾞﾙ 8階",   u"ﾒｿﾞﾝ緑が丘 205",
+    u"ｻﾝﾗｲｽﾞﾋﾞﾙ5F",  u"第2丸光ﾋﾞﾙ 302", u"ﾊﾟｰｸｻｲﾄﾞ青葉 101",
+    u"ｸﾞﾗﾝﾄﾞﾊｲﾂ 2F", u"中央ﾋﾞﾙ 8階",    u"ﾒｿﾞﾝ緑が丘 205",
 };
 
 const char16_t* const kCompanies[] = {
     u"株式会社山田商事", u"東洋精機株式会社", u"日本ﾃﾞｰﾀｼｽﾃﾑ株式会社", u"ｻﾝﾗｲｽﾞ工業(株)",
-    u"中央印刷株式会社", u"富士見建設(株)",   u"有限会社青葉ｿﾌﾄ",       u"丸光物産株式会社",
+    u"中央印刷株式会社", u"富士見建設(株)",   u"有限会社青葉ｿﾌﾄ",      u"丸光物産株式会社",
     u"関西ﾌﾟﾗﾝﾆﾝｸﾞ(有)", u"北斗電子株式会社",
 };
-const char16_t* const kSections[] = {u"営業部", u"総務課", u"開発ｾﾝﾀｰ", u"経理部",
-                                     u"第一営業課", u"ｼｽﾃﾑ部"};
+const char16_t* const kSections[] = {u"営業部", u"総務課",     u"開発ｾﾝﾀｰ",
+                                     u"経理部", u"第一営業課", u"ｼｽﾃﾑ部"};
 const char16_t* const kTitles[] = {u"", u"課長", u"部長", u"主任", u"係長", u"", u"代表取締役"};
 const char16_t* const kGroups[] = {u"友人", u"仕事", u"家族", u"取引先", u"仕事", u"同窓会"};
 const char* const kMailDomains[] = {"example.co.jp", "mail.example.ne.jp", "example.or.jp",
@@ -239,16 +231,16 @@ struct PiField {
     const char16_t* title;
 };
 const PiField kPiFields[] = {
-    {"RECN", u"No."},  {"NAME", u"氏名"},     {"KANA", u"ﾌﾘｶﾞﾅ"},   {"TEL1", u"電話番号"},
-    {"ZIPC", u"郵便番号"}, {"ADR1", u"住所"}, {"CORP", u"会社名"},  {"MAIL", u"E-mail"},
-    {"BRTH", u"誕生日"}, {"MEMO", u"ﾒﾓ"},     {"TEL2", u"携帯電話"}, {"FAXN", u"FAX"},
+    {"RECN", u"No."},      {"NAME", u"氏名"}, {"KANA", u"ﾌﾘｶﾞﾅ"},    {"TEL1", u"電話番号"},
+    {"ZIPC", u"郵便番号"}, {"ADR1", u"住所"}, {"CORP", u"会社名"},   {"MAIL", u"E-mail"},
+    {"BRTH", u"誕生日"},   {"MEMO", u"ﾒﾓ"},   {"TEL2", u"携帯電話"}, {"FAXN", u"FAX"},
     {"TIM1", u"更新日時"}, {"SECT", u"所属"}, {"TITL", u"役職"},     {"ADR2", u"住所2"},
     {"HOME", u"自宅電話"}, {"GRUP", u"分類"}, {"MARK", u"ﾏｰｸ"},
 };
 static_assert(std::size(kPiFields) == 19, "slots 2 to 20");
 
 class PiAddressWriter {
-public:
+  public:
     explicit PiAddressWriter(unsigned seed) : r_(seed) {}
 
     void header(QByteArray& out) const {
@@ -301,7 +293,7 @@ public:
         AppendLine(out, f, true);
     }
 
-private:
+  private:
     Rng r_;
     int number_ = 0;
 };
@@ -331,7 +323,9 @@ const char16_t* const kAllDayTexts[] = {
     u"休暇", u"祝日", u"展示会 (幕張ﾒｯｾ)", u"締切日|月報提出", u"ｺﾞﾐ出し (資源)",
 };
 const char16_t* const kTripTexts[] = {
-    u"出張: 大阪|新幹線 ﾉｿﾞﾐ 7:03発", u"出張 福岡|ﾎﾃﾙ: 博多駅前", u"家族旅行 (箱根)",
+    u"出張: 大阪|新幹線 ﾉｿﾞﾐ 7:03発",
+    u"出張 福岡|ﾎﾃﾙ: 博多駅前",
+    u"家族旅行 (箱根)",
 };
 const char16_t* const kMarks[] = {u"★", u"◎", u"重要"};
 
@@ -375,9 +369,9 @@ QByteArray MiSchedule(int entries, unsigned seed) {
     Rng r(seed);
     QByteArray out;
     AppendLine(out,
-               {QStringLiteral("M"), QStringLiteral("MI"), QStringLiteral("1"), QString(), QString(),
-                QString(), QStringLiteral("SCHEDULE"), QString::number(entries), QString(),
-                QStringLiteral("20010315123045")},
+               {QStringLiteral("M"), QStringLiteral("MI"), QStringLiteral("1"), QString(),
+                QString(), QString(), QStringLiteral("SCHEDULE"), QString::number(entries),
+                QString(), QStringLiteral("20010315123045")},
                false);
     const int month = r.between(1, 12);
     QDate day(2001, month, r.between(1, 28));
@@ -418,9 +412,9 @@ QByteArray MiAddressBook(int records, unsigned seed) {
     Rng r(seed);
     QByteArray out;
     AppendLine(out,
-               {QStringLiteral("M"), QStringLiteral("MI"), QStringLiteral("1"), QString(), QString(),
-                QString(), QStringLiteral("ADDRESS"), QString::number(records), QString(),
-                QStringLiteral("20010316090512")},
+               {QStringLiteral("M"), QStringLiteral("MI"), QStringLiteral("1"), QString(),
+                QString(), QString(), QStringLiteral("ADDRESS"), QString::number(records),
+                QString(), QStringLiteral("20010316090512")},
                false);
     QStringList types{QStringLiteral("C"), QStringLiteral("NUMB"), QStringLiteral("CHAR"),
                       QStringLiteral("TIME")};
@@ -444,21 +438,18 @@ QByteArray MiAddressBook(int records, unsigned seed) {
           << (business ? Text(r.pick(kTitles)) : QString())
           << Digits(area.zip, 3) + u'-' + Digits(r.below(10000), 4)  // 13
           << Text(area.address) + Street(r)
-          << (r.percent(30) ? Text(r.pick(kBuildings)) : QString())
-          << Phone(r, area.phone)
+          << (r.percent(30) ? Text(r.pick(kBuildings)) : QString()) << Phone(r, area.phone)
           << (business && r.percent(60) ? Phone(r, area.phone) : QString())
           << (r.percent(75) ? RandomDate(r, 1940, 1985) : QString())  // 18: birthday
           << (r.percent(50) ? Mobile(r) : QString())
-          << (r.percent(50) ? QString::fromLatin1(given.romaji) + u'_' +
-                                  QString::fromLatin1(family.romaji) + u'@' +
-                                  QString::fromLatin1(r.pick(kMailDomains))
-                            : QString())
-          << (r.percent(20) ? Phone(r, area.phone) : QString())
-          << Memo(r)  // 22
+          << (r.percent(50)
+                  ? QString::fromLatin1(given.romaji) + u'_' + QString::fromLatin1(family.romaji) +
+                        u'@' + QString::fromLatin1(r.pick(kMailDomains))
+                  : QString())
+          << (r.percent(20) ? Phone(r, area.phone) : QString()) << Memo(r)  // 22
           << (business && r.percent(30) ? QStringLiteral("http://www.example.co.jp/") : QString())
-          << QString() << Text(r.pick(hobbies)) << Text(r.pick(bloodTypes))
-          << QString() << QString() << QString()
-          << (r.percent(10) ? QStringLiteral("★") : QString());  // 30
+          << QString() << Text(r.pick(hobbies)) << Text(r.pick(bloodTypes)) << QString()
+          << QString() << QString() << (r.percent(10) ? QStringLiteral("★") : QString());  // 30
         AppendLine(out, f, false);
     }
     return out;

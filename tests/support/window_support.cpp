@@ -1,11 +1,10 @@
 #include "tests/support/window_support.h"
 
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
 
 #include <QFile>
-
-#include <gtest/gtest.h>
 
 #include "core/sjis.h"
 #include "tests/support/fakes.h"
@@ -38,10 +37,38 @@ QByteArray ActionList(int from, int count) {
 
 QStringList StoredConfig(const QString& folder) {
     return {
-        "' Config.File for Fenmor", "1.1", "1200,6480,1500,7680", R"("","")", "0", "3,13",
-        '"' + folder + "/\"", R"("yyyymmdd-hhnnss")", R"("ZZyyyymmdd-hhnnss")", "1,0", "0", "0",
-        R"("/","CSV")", R"x("yyyy-mm-dd(aaa)")x", "1", R"("2","=","60","1")", "1", "1000,200", "0,1", "1", "1",
-        " 0 ", "yyyy/mm/dd hh:nn", " 1 ", " 1 ", "!", " 1 ", "#", "#", "#", "#", "#",
+        "' Config.File for Fenmor",
+        "1.1",
+        "1200,6480,1500,7680",
+        R"("","")",
+        "0",
+        "3,13",
+        '"' + folder + "/\"",
+        R"("yyyymmdd-hhnnss")",
+        R"("ZZyyyymmdd-hhnnss")",
+        "1,0",
+        "0",
+        "0",
+        R"("/","CSV")",
+        R"x("yyyy-mm-dd(aaa)")x",
+        "1",
+        R"("2","=","60","1")",
+        "1",
+        "1000,200",
+        "0,1",
+        "1",
+        "1",
+        " 0 ",
+        "yyyy/mm/dd hh:nn",
+        " 1 ",
+        " 1 ",
+        "!",
+        " 1 ",
+        "#",
+        "#",
+        "#",
+        "#",
+        "#",
     };
 }
 

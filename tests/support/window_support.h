@@ -11,7 +11,7 @@ namespace fenmor::test {
 
 // The far end of the cable.
 class FarEnd {
-public:
+  public:
     FarEnd();
     ~FarEnd();
     FarEnd(const FarEnd&) = delete;
@@ -20,7 +20,7 @@ public:
     void send(const QByteArray& bytes) const;
     void closeMaster();
 
-private:
+  private:
     int master_ = -1, slave_ = -1;
     char name_[128] = {};
 };
@@ -47,8 +47,17 @@ inline void Pause(int ms) {
 [[nodiscard]] QStringList StoredConfig(const QString& folder);
 // Line numbers from 1, as the file's description counts them.
 enum ConfigLine {
-    kVersionLine = 2, kPlacementLine = 3, kPortLine = 6, kFolderLine = 7, kNamingLine = 11, kStyleLine = 12,
-    kSeparatorLine = 15, kTimerLine = 18, kPortAtStartLine = 19, kCsvDiaryLine = 22, kDateLine = 23,
+    kVersionLine = 2,
+    kPlacementLine = 3,
+    kPortLine = 6,
+    kFolderLine = 7,
+    kNamingLine = 11,
+    kStyleLine = 12,
+    kSeparatorLine = 15,
+    kTimerLine = 18,
+    kPortAtStartLine = 19,
+    kCsvDiaryLine = 22,
+    kDateLine = 23,
     kMarkerLine = 26
 };
 void WriteConfig(const QString& path, const QStringList& lines);
