@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Fenmor builds and runs with, when any is missing.
 set -euo pipefail
 packages=(
-  cmake g++ make pkg-config clang libclang-rt-14-dev
+  cmake g++ make pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-serialport-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-ipafont-gothic xvfb xauth poppler-utils

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks that no folder includes one it does not link, builds Fenmor
+# Installs what is missing, checks that no folder includes one it does not link and that every
+# source file is formatted with the project's .clang-format, builds Fenmor
 # and runs every test as built for use, then the data path's tests again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for a few seconds.
 set -euo pipefail
@@ -8,6 +9,7 @@ bash scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 
 python3 scripts/check-layers.py
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 cmake --build build -j2
