@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include "core/data_kind.h"
 #include "core/date_format.h"
 #include "core/date_pattern.h"
 #include "core/run_failures.h"
@@ -11,8 +12,6 @@
 
 namespace fenmor {
 namespace {
-
-const QString kMiKinds = QStringLiteral("SRFATW");
 
 bool IsTimeTag(const QString& tag) {
     static const QStringList tags = {"TIM1", "TIM2", "BRTH", "ETDY", "FNDY", "LTDY"};
@@ -36,14 +35,10 @@ QString KindCodeOf(const QString& name, const QString& marker) {
     if (name.size() > 4) {
         QChar letter = name[0];
         if (marker == u"FLER" && letter == u'F') letter = u'R';
-        return kMiKinds.contains(letter) ? QStringLiteral("M") + letter : QString();
+        return MiDataKind(letter) ? QStringLiteral("M") + letter : QString();
     }
-    if (name == u"ALON") return QStringLiteral("PS");
-    if (name == u"CLSC") return QStringLiteral("PR");
-    if (name == u"ZIPC") return QStringLiteral("PA");
-    if (name == u"FAX1") return QStringLiteral("PN");
-    if (name == u"PRTY") return QStringLiteral("PT");
-    return {};
+    const DataKind* kind = PiDataKind(name);
+    return kind ? QStringLiteral("P") + kind->letter : QString();
 }
 
 QString WithFinalSeparator(const QString& folder) {
@@ -64,17 +59,17 @@ void BeginDataSet(Session& s) {
     else
         SetFieldTypesFromTags(s);
 
-    if (s.zKINO.size() != 2) {
+    const DataKind* kind = DataKindOf(s.zKINO);
+    if (!kind) {
         s.message(s.zZFME + QStringLiteral(":この機能のデータは転送できません。ごめんなさい。"),
                   Buttons::Ok, Icon::None);
         s.opt.setText(Option::txFME, QString());
         s.zFME.clear();
         return;
     }
-    const QChar letter = s.zKINO[1];
-    s.fgRTF = letter == u'W';
-    s.fgCSV = letter == u'A' || letter == u'T' || letter == u'N' ||
-              (!s.fgRTF && s.opt.ticked(Option::ckCSVD));
+    const QChar letter = kind->letter;
+    s.fgRTF = kind->writer == KindWriter::Document;
+    s.fgCSV = kind->writer == KindWriter::Separated || (!s.fgRTF && s.opt.ticked(Option::ckCSVD));
     if (s.nFR2) {
         // The data set goes into the transfer's open file. What the file holds so far is
         // written first: a file that fails is then known before more goes into it, and the

@@ -1,5 +1,6 @@
 #include "core/dispatch.h"
 
+#include "core/data_kind.h"
 #include "core/data_set.h"
 #include "core/document_receive.h"
 #include "core/separated_writer.h"
@@ -10,25 +11,20 @@ namespace fenmor {
 namespace {
 
 void DispatchDataLine(Session& s) {
-    if (s.zKINO.isEmpty()) return;  // no data set recognised: the line goes nowhere
-    switch (s.zKINO.back().unicode()) {
-        case u'S':
-        case u'R':
-        case u'F':
+    const DataKind* kind = DataKindOf(s.zKINO);
+    if (!kind) return;  // no data set recognised: the line goes nowhere
+    switch (kind->writer) {
+        case KindWriter::TextOrSeparated:
             if (s.opt.notClear(Option::ckCSVD))
                 WriteSeparatedRecord(s);
             else
                 WriteTextRecord(s);
             break;
-        case u'A':
-        case u'T':
-        case u'N':
+        case KindWriter::Separated:
             WriteSeparatedRecord(s);
             break;
-        case u'W':
+        case KindWriter::Document:
             ReceiveDocument(s);
-            break;
-        default:
             break;
     }
 }

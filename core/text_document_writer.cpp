@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/char_conversions.h"
+#include "core/data_kind.h"
 #include "core/date_format.h"
 #include "core/date_pattern.h"
 #include "core/received_buffer.h"
@@ -168,7 +169,8 @@ void WriteTextRecord(Session& s) {
         sep = Separator{};
     }
     Writer w(s);
-    const bool schedule = s.zKINO == u"MS" || s.zKINO == u"PS";
+    const DataKind* kind = DataKindOf(s.zKINO);
+    const bool schedule = kind && kind->isSchedule();
     if (!(schedule ? WriteScheduleHead(s, w, n, *sep) : WriteReportHead(s, w, n.title, *sep)))
         return;
     QString x = s.DataRecord[n.text];

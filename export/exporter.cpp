@@ -6,6 +6,7 @@
 #include <QUuid>
 
 #include "core/char_conversions.h"
+#include "core/data_kind.h"
 #include "core/date_pattern.h"
 #include "core/record_parser.h"
 #include "core/text_util.h"
@@ -215,13 +216,13 @@ void Exporter::recordDispatched(Session& s, const ParsedRecord& parsed) {
         meaningsFor_ = -1;
         return;
     }
-    if (kind != u"D" || outputPath_.isEmpty() || s.zKINO.size() != 2) return;
-    const QChar letter = s.zKINO[1];
-    if (letter == u'S' && settings_.ics)
+    const DataKind* dataKind = DataKindOf(s.zKINO);
+    if (kind != u"D" || outputPath_.isEmpty() || !dataKind) return;
+    if (dataKind->exportAs == KindExport::Event && settings_.ics)
         addEvent(s, withLineBreaks(s, parsed));
-    else if (letter == u'T' && settings_.ics)
+    else if (dataKind->exportAs == KindExport::Task && settings_.ics)
         addTask(s, withLineBreaks(s, parsed));
-    else if (letter == u'A' && settings_.vcf)
+    else if (dataKind->exportAs == KindExport::Card && settings_.vcf)
         addCard(s, withLineBreaks(s, parsed));
 }
 

@@ -1,6 +1,7 @@
 // Only header lines ("I" and "M") are parsed; the data lines are passed over undecoded.
 #include "reconvert/transfer_kinds.h"
 
+#include "core/data_kind.h"
 #include "core/data_set.h"
 #include "core/option_set.h"
 #include "core/record_parser.h"
@@ -10,25 +11,9 @@ namespace fenmor {
 namespace {
 
 QString KindName(const QString& code, const QString& header) {
-    if (code.size() != 2) return header;
-    switch (code[1].unicode()) {
-        case u'A':
-            return QStringLiteral("アドレス帳");
-        case u'T':
-            return QStringLiteral("アクションリスト");
-        case u'S':
-            return QStringLiteral("スケジュール");
-        case u'R':
-            return QStringLiteral("レポート");
-        case u'F':
-            return QStringLiteral("%1 データ").arg(code);
-        case u'N':
-            return QStringLiteral("%1 データ").arg(code);
-        case u'W':
-            return QStringLiteral("文書");
-        default:
-            return header;
-    }
+    const DataKind* kind = DataKindOf(code);
+    if (!kind) return header;
+    return kind->name ? QString::fromUtf8(kind->name) : QStringLiteral("%1 データ").arg(code);
 }
 
 }  // namespace
