@@ -82,7 +82,7 @@ void AppendNumbers(QByteArray& out, const Values& values, Number number, int wid
 
 }  // namespace
 
-QByteArray DumpOfEntry(const QByteArray& entry) {
+void AppendDumpOfEntry(QByteArray& out, const QByteArray& entry) {
     static const QByteArray kRule = QByteArray(45, '=') + kCrLfBytes;
     static const QByteArray kAnsi = QByteArrayLiteral("---- ANSI:AscB ----\r\n");
     static const QByteArray kSplit = QByteArray(45, '-') + kCrLfBytes;
@@ -90,9 +90,9 @@ QByteArray DumpOfEntry(const QByteArray& entry) {
     static const SmallNumbers kBytes('|');
     static const SmallNumbers kCodes(']');
     const QString text = sjis::Decode(entry);
-    QByteArray out;
-    out.reserve(kRule.size() + kAnsi.size() + kSplit.size() + kUnicode.size() + 6 * entry.size() +
-                7 * text.size() + 16);
+    const qsizetype need = out.size() + kRule.size() + kAnsi.size() + kSplit.size() +
+                           kUnicode.size() + 6 * entry.size() + 7 * text.size() + 16;
+    if (need > out.capacity()) out.reserve(std::max(need, 2 * out.capacity()));
     out += kRule;
     sjis::AppendEncoded(out, BytesAsUtf16(entry));
     out += kCrLfBytes;
@@ -106,6 +106,11 @@ QByteArray DumpOfEntry(const QByteArray& entry) {
     out += kCrLfBytes;
     AppendNumbers(out, text, sjis::CodeOf, 7, kCodes);  // "-32768]"
     out += kCrLfBytes;
+}
+
+QByteArray DumpOfEntry(const QByteArray& entry) {
+    QByteArray out;
+    AppendDumpOfEntry(out, entry);
     return out;
 }
 
@@ -127,7 +132,15 @@ void WriteRawDump(Session& s) {
     auto f = OpenRawFile(s, OutputFile::Mode::Replace);
     if (!f) return;
     bool ok = true;
-    for (int i = 1; ok && i <= s.nDD; ++i) ok = f->writeBytes(DumpOfEntry(s.zDD[i]));
+    // One buffer for every entry's dump, handed to the file in pieces of about the file's own
+    // buffer: thousands of dumps of their own would each take memory and give it back.
+    QByteArray dump;
+    for (int i = 1; ok && i <= s.nDD; ++i) {
+        AppendDumpOfEntry(dump, s.zDD[i]);
+        if (dump.size() < OutputFile::flushThreshold && i < s.nDD) continue;
+        ok = f->writeBytes(dump);
+        dump.resize(0);
+    }
     if (ok && f->close()) {
         s.failures.written(f->path());
         return;

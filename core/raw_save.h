@@ -17,5 +17,6 @@ QString SaveUnprocessedData(Session& s);
 
 // The dump's lines for one entry (items 2 to 8 without the separators' own line ends).
 [[nodiscard]] QByteArray DumpOfEntry(const QByteArray& entry);
+void AppendDumpOfEntry(QByteArray& out, const QByteArray& entry);
 
 }  // namespace fenmor
