@@ -34,13 +34,10 @@ TEST(CopyText, SelectedLinesInListOrderUpToTheLimit) {
     EXPECT_EQ(CopyText(exact, {0, 1, 2, 3, 4}).size(), 40000);
 }
 
-class CopyPrintTest : public ::testing::Test {
+class CopyPrintTest : public WindowFixture {
   protected:
     void SetUp() override {
-        QStringList lines = StoredConfig(folder.path());
-        WriteConfig(folder.path() + "/Fenmor.CFG", lines);
-        window = std::make_unique<frmZ2P>(folder.path(), &messages);
-        window->Form_Load();
+        start(StoredConfig(folder.path()));
         printer = std::make_unique<SystemPrinter>(
             [this] { return folder.path() + u'/'; },
             [] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)); });
@@ -48,7 +45,6 @@ class CopyPrintTest : public ::testing::Test {
         window->setPrinter(printer.get());
         messages.shown.clear();
     }
-    const Controls& c() const { return window->controls(); }
     void fill(int count) {
         for (int i = 0; i < count; ++i)
             window->dataList().append(
@@ -75,9 +71,6 @@ class CopyPrintTest : public ::testing::Test {
         return {lines, static_cast<int>(text.count(u'\f'))};
     }
 
-    QTemporaryDir folder;
-    RecordingMessages messages;
-    std::unique_ptr<frmZ2P> window;
     std::unique_ptr<SystemPrinter> printer;
 };
 

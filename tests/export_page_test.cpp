@@ -17,18 +17,10 @@
 namespace fenmor::test {
 namespace {
 
-class ExportPageTest : public ::testing::Test {
+class ExportPageTest : public WindowFixture {
   protected:
-    void start() {
-        WriteConfig(folder.path() + "/Fenmor.CFG", StoredConfig(folder.path()));
-        window = std::make_unique<frmZ2P>(folder.path(), &messages);
-        window->Form_Load();
-    }
+    void start() { WindowFixture::start(StoredConfig(folder.path())); }
     ExportPage& page() { return window->exportPage(); }
-
-    QTemporaryDir folder;
-    RecordingMessages messages;
-    std::unique_ptr<frmZ2P> window;
 };
 
 TEST_F(ExportPageTest, ChoicesAreKeptInTheSecondSettingsFile) {

@@ -24,16 +24,14 @@
 namespace fenmor::test {
 namespace {
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public WindowFixture {
   protected:
     void SetUp() override {
-        QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
-        ASSERT_TRUE(QFile::link(far.device(), folder.path() + "/dosdevices/com4"));
-        window = std::make_unique<frmZ2P>(folder.path(), &messages, 20);
+        linkCom4(far);
+        create({}, 20);
         window->session().now = [] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)); };
         window->Form_Load();
     }
-    const Controls& c() const { return window->controls(); }
     int questions() const {
         return static_cast<int>(
             std::count_if(messages.shown.begin(), messages.shown.end(),
@@ -45,9 +43,6 @@ class WindowTest : public ::testing::Test {
     }
 
     FarEnd far;
-    QTemporaryDir folder;
-    RecordingMessages messages;
-    std::unique_ptr<frmZ2P> window;
 };
 
 QByteArray ExpectedCsv(int count) {

@@ -23,18 +23,15 @@ namespace {
 const QColor kGrey(128, 128, 128);
 const QColor kBlack(0, 0, 0);
 
-class OptionsPageTest : public ::testing::Test {
+class OptionsPageTest : public WindowFixture {
   protected:
     // Starts the program with the stored options, line n of the file replaced by each change.
     void start(std::initializer_list<std::pair<int, QString>> changes = {}) {
         QStringList lines = StoredConfig(folder.path());
         for (const auto& [line, text] : changes) lines[line - 1] = text;
-        WriteConfig(folder.path() + "/Fenmor.CFG", lines);
-        window = std::make_unique<frmZ2P>(folder.path(), &messages);
-        window->Form_Load();
+        WindowFixture::start(lines);
         ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text.toStdString();
     }
-    const Controls& c() const { return window->controls(); }
     // The separator boxes' enabled states, txSEPA(0) first.
     std::vector<bool> separatorBoxes() const {
         std::vector<bool> on;
@@ -52,10 +49,6 @@ class OptionsPageTest : public ::testing::Test {
                       labels)
                 << i;
     }
-
-    QTemporaryDir folder;
-    RecordingMessages messages;
-    std::unique_ptr<frmZ2P> window;
 };
 
 TEST_F(OptionsPageTest, DesignValuesLeaveTheDesignState) {

@@ -21,19 +21,9 @@
 namespace fenmor::test {
 namespace {
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public WindowFixture {
   protected:
-    QString configPath() const { return folder.path() + "/Fenmor.CFG"; }
-    void start(const QStringList& lines) {
-        WriteConfig(configPath(), lines);
-        window = std::make_unique<frmZ2P>(folder.path(), &messages);
-        window->Form_Load();
-    }
-    const Controls& c() const { return window->controls(); }
-
-    QTemporaryDir folder;
-    RecordingMessages messages;
-    std::unique_ptr<frmZ2P> window;
+    QString configPath() const { return path(QStringLiteral("Fenmor.CFG")); }
 };
 
 // A held-out file with an option away from its design value on every line.

@@ -4,6 +4,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 
 #include "core/sjis.h"
@@ -82,6 +83,21 @@ QStringList ReadConfig(const QString& path) {
     QStringList lines = sjis::Decode(ReadFile(path)).split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
     return lines;
+}
+
+void WindowFixture::create(const QStringList& config, int pinPollMs) {
+    if (!config.isEmpty()) WriteConfig(path(QStringLiteral("Fenmor.CFG")), config);
+    window = std::make_unique<frmZ2P>(folder.path(), &messages, pinPollMs);
+}
+
+void WindowFixture::start(const QStringList& config, int pinPollMs) {
+    create(config, pinPollMs);
+    window->Form_Load();
+}
+
+void WindowFixture::linkCom4(const FarEnd& far) const {
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("dosdevices")));
+    ASSERT_TRUE(QFile::link(far.device(), path(QStringLiteral("dosdevices/com4"))));
 }
 
 }  // namespace fenmor::test

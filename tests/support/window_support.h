@@ -2,10 +2,17 @@
 // event loop, and configuration files as the program writes them.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/main_window.h"
+#include "tests/support/fakes.h"
 
 namespace fenmor::test {
 
@@ -62,5 +69,23 @@ enum ConfigLine {
 };
 void WriteConfig(const QString& path, const QStringList& lines);
 [[nodiscard]] QStringList ReadConfig(const QString& path);
+
+// The window of a program started from a temporary folder, its messages recorded: the
+// fixture of the window's tests.
+class WindowFixture : public ::testing::Test {
+  protected:
+    // Writes config as Fenmor.CFG (none when empty) and makes the window as the program does.
+    void create(const QStringList& config = {}, int pinPollMs = 50);
+    // Makes the window and loads it.
+    void start(const QStringList& config = {}, int pinPollMs = 50);
+    // Makes COM4 of the program's folder reach the far end of the cable.
+    void linkCom4(const FarEnd& far) const;
+    [[nodiscard]] const Controls& c() const { return window->controls(); }
+    [[nodiscard]] QString path(const QString& name) const { return folder.path() + u'/' + name; }
+
+    QTemporaryDir folder;
+    RecordingMessages messages;
+    std::unique_ptr<frmZ2P> window;
+};
 
 }  // namespace fenmor::test
