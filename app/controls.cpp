@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "app/port_list.h"
+#include "core/option_set.h"
 
 namespace fenmor {
 namespace {
@@ -128,7 +129,7 @@ constexpr Row kRows[] = {
      195, 510, 1635, 285, 14, H::Frame2_1},
     {"laF", 1, K::Label, "自動時の書式 ?+", "ファイル名の頭に、データ種別をあらわす１文字が付きます。",
      1935, 555, 1305, 180, 53, H::Frame2_1},
-    {"txDF", 1, K::TextBox, "yyyymmdd-hhnnss", "ここで指定した日付書式のファイル名を自動付与します。",
+    {"txDF", 1, K::TextBox, kFileNamePattern, "ここで指定した日付書式のファイル名を自動付与します。",
      3255, 495, 1890, 270, 15, H::Frame2_1},
     {"laSEPA", 7, K::Label, ".txt", "CSVファイルの時は、この拡張子を指定できます。",
      5175, 570, 255, 180, 45, H::Frame2_1},
@@ -160,7 +161,7 @@ constexpr Row kRows[] = {
      H::Frame2_0},
     {"laSEPA", 8, K::Label, "日付書式", "開始日などの日付の書式を指定します。",
      4470, 480, 735, 180, 60, H::Frame2_0},
-    {"txYMD", kSingle, K::TextBox, "yyyy-mm-dd(aaa)", "yyyy-mm-dd(aaa)などで指定します。",
+    {"txYMD", kSingle, K::TextBox, kDatePattern, "yyyy-mm-dd(aaa)などで指定します。",
      5280, 420, 1905, 270, 62, H::Frame2_0},
     {"ckKUTO", kSingle, K::Check, "半角句読点[､｡]を全角にする", "半角の句読点を全角に変換します。",
      180, 1020, 2505, 195, 66, H::Frame2_0},
@@ -182,7 +183,7 @@ constexpr Row kRows[] = {
     {"txKAK", kSingle, K::TextBox, "CSV", "ピリオドは要りません。", 3330, 465, 765, 270, 28, H::Frame3},
     {"laSEPA", 11, K::Label, "日付書式", "開始日などの日付の書式を指定します。",
      4485, 780, 750, 180, 63, H::Frame3},
-    {"txYMD2", kSingle, K::TextBox, "yyyy/mm/dd hh:nn", "yyyy/mm/dd hh:nn などで指定します。",
+    {"txYMD2", kSingle, K::TextBox, kValuesDatePattern, "yyyy/mm/dd hh:nn などで指定します。",
      5280, 720, 1905, 270, 64, H::Frame3},
     {"ckCSVD", kSingle, K::Check, "スケジュールとレポートも この形式で保存する！",
      "テキスト文書形式でなく、フィールドごとに区切って保存します。", 180, 795, 4005, 195, 59,

@@ -189,7 +189,7 @@ void frmZ2P::Form_Load() {
     setListExtent();
     fillLists();
     btMSize_Click();
-    options_->setText(Option::txDF2, QStringLiteral("ZZyyyymmdd-hhnnss"));
+    options_->setText(Option::txDF2, QString::fromLatin1(kRawFileNamePattern));
     loadOptions();
     session_->zDEF = WithFinalSeparator(options_->text(Option::txDF0));
     ReportMissingOutputFolder(*messages_, session_->zDEF);

@@ -46,6 +46,13 @@ enum class Option {
 };
 inline constexpr int kOptionCount = static_cast<int>(Option::Count);
 
+// The design values of the date patterns; the option set, the controls and the configuration
+// reader all take them from here.
+inline constexpr const char* kFileNamePattern = "yyyymmdd-hhnnss";       // txDF(1)
+inline constexpr const char* kRawFileNamePattern = "ZZyyyymmdd-hhnnss";  // txDF(2)
+inline constexpr const char* kDatePattern = "yyyy-mm-dd(aaa)";           // txYMD
+inline constexpr const char* kValuesDatePattern = "yyyy/mm/dd hh:nn";    // txYMD2
+
 // The speeds of the cobSP list, in its order.
 inline const QStringList kSpeedNames = {"110",   "300",    "600",    "1200",  "2400",  "4800",
                                         "9600",  "14400",  "19200",  "28800", "38400", "56000",

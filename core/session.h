@@ -62,7 +62,7 @@ struct Session {
     // Text writer.
     QString zMAE;
     int nSEPA = 0;
-    QString zFMT = QStringLiteral("yyyy-mm-dd(aaa)");  // txYMD as it was at start-up
+    QString zFMT = QString::fromLatin1(kDatePattern);  // txYMD as it was at start-up
 
     // What failed in the current processing run.
     RunFailures failures;

@@ -146,7 +146,7 @@ void ReadDateFormat(OptionSet& o, FieldReader& r, Refusals& refused) {
     const QString given = r.field();
     const QString t = TrimRightSpaces(given);
     if (t.isEmpty())
-        o.setText(Option::txYMD2, QStringLiteral("yyyy/mm/dd hh:nn"));
+        o.setText(Option::txYMD2, QString::fromLatin1(kValuesDatePattern));
     else if (UnquotedTextProblem(t).isEmpty())
         o.setText(Option::txYMD2, t);
     else
