@@ -11,37 +11,37 @@ namespace fenmor {
 // One entry per option control of the main window. Groups of option buttons hold the index
 // of the selected button (-1 while none is), check boxes 0, 1 or 2, lists their position.
 enum class Option {
-    opIR,
-    cobPT,
-    cobSP,
-    txDF0,
-    txDF1,
-    txDF2,
-    ckSF0,
-    ckSF1,
-    ckSF2,
-    opF,
-    opCSV,
-    txCR,
-    txKAK,
-    txYMD,
-    opSEPA,
-    txSEPA0,
-    txSEPA1,
-    txSEPA2,
-    txSEPA3,
-    SSTab1,
-    Timer1,
-    Timer2,
-    ckPT,
-    ckDA,
-    ckHK,
-    ckCSVD,
-    txYMD2,
-    ckKUTO,
-    ckHkana,
-    ckCrc,
-    txFME,  // the file-name box: the processing reads and writes it like an option
+    opIR,     // connection: 0 IrDA, 1 Cable
+    cobPT,    // the COM port: position in the port list
+    cobSP,    // the speed: position in kSpeedNames
+    txDF0,    // the output folder, with its final separator
+    txDF1,    // date pattern of automatic file names
+    txDF2,    // date pattern of the raw-data file name
+    ckSF0,    // save the data ("データ保存する")
+    ckSF1,    // save the raw data and its dump as well
+    ckSF2,    // file names start with P or M before the kind letter
+    opF,      // file name: 0 automatic, 1 chosen by the user
+    opCSV,    // separated values: 0 commas, 1 tabs
+    txCR,     // what replaces a line break in separated values
+    txKAK,    // extension of separated-values files
+    txYMD,    // date pattern of text documents
+    opSEPA,   // between text-document entries: 0 nothing, 1 empty lines, 2 lines of a character
+    txSEPA0,  // number of empty lines
+    txSEPA1,  // the character repeated
+    txSEPA2,  // how many times it is repeated
+    txSEPA3,  // number of lines of it
+    SSTab1,   // the page in front
+    Timer1,   // ms of silence that end a transfer
+    Timer2,   // period of the line-status timer, ms
+    ckPT,     // open the port at start-up
+    ckDA,     // text documents: one date for entries of the same day
+    ckHK,     // PI: replace half-width kana with voiced marks
+    ckCSVD,   // schedules and reports as separated values too
+    txYMD2,   // date pattern of separated values
+    ckKUTO,   // widen half-width punctuation
+    ckHkana,  // widen half-width kana
+    ckCrc,    // drop the last line break of an entry
+    txFME,    // the file-name box: the processing reads and writes it like an option
     Count
 };
 inline constexpr int kOptionCount = static_cast<int>(Option::Count);

@@ -34,7 +34,10 @@ class ConfigHost {
 
 // The window's variables the file carries besides the options.
 struct ConfigState {
-    QString zTIT, zVER, zDEF, zLOG;
+    QString zTIT;  // the file's title line
+    QString zVER;  // the program's version as the file records it
+    QString zDEF;  // the output folder while the file is read and written; txDF(0) keeps it
+    QString zLOG;  // the second text of line 4, kept as read
     WindowPlacement placement;
     short Ret = 0;
     bool folderNotStoredShown = false;  // told once per run that the folder could not be kept
