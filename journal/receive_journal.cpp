@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 #include <cerrno>
 #include <cstring>
@@ -40,21 +41,34 @@ bool WriteAll(int fd, const char* data, qsizetype size) {
 }
 
 // A rename is durable once the folder that holds it is synced.
-void SyncFolder(const QString& folder) {
+bool SyncFolder(const QString& folder) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
     ::close(fd);
+    return synced;
 }
 
-// Makes a converted file durable: its data, then its name in its folder.
-void SyncFile(const QString& path) {
+// Makes a converted file's data durable; its name is made durable with its folder.
+bool SyncFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
     ::close(fd);
-    SyncFolder(QFileInfo(path).absolutePath());
+    return synced;
+}
+
+// Makes every converted file durable, each folder synced once: false if any is not on disk.
+bool SyncConverted(const QStringList& files) {
+    bool all = true;
+    QSet<QString> folders;
+    for (const QString& f : files) {
+        all = SyncFile(f) && all;
+        folders.insert(QFileInfo(f).absolutePath());
+    }
+    for (const QString& folder : folders) all = SyncFolder(folder) && all;
+    return all;
 }
 
 std::optional<bool> BooleanWord(const QString& word) {
@@ -167,7 +181,8 @@ void ReceiveJournal::converted(const QString& path, const QStringList& writtenFi
     const int keep = settings_.keep;
     finish(path, [path, writtenFiles, folder, keep] {
         // Only once the converted files are on the disk may their transfer's one copy go.
-        for (const QString& f : writtenFiles) SyncFile(f);
+        // A file that is not on the disk (gone, or its sync failed) keeps the journal unconverted.
+        if (!SyncConverted(writtenFiles)) return;
         if (MarkJournal(path, JournalState::Done).isEmpty()) return;
         SyncFolder(folder);
         RemoveOldDoneJournals(folder, keep);
