@@ -139,9 +139,8 @@ void ReceiveJournal::received(const QByteArray& block) {
         // The first sync of a new file also syncs the folder that names it.
         const QString folder = sinceSync_.isValid() ? QString() : folder_;
         sinceSync_.start();
-        const int fd = fd_;
-        worker_.post([fd, folder] {
-            ::fdatasync(fd);
+        worker_.post([fd = fd_, folder, sync = syncData] {
+            sync(fd);
             if (!folder.isEmpty()) SyncFolder(folder);
         });
     }
@@ -154,7 +153,7 @@ QString ReceiveJournal::transferEnded() {
     }
     if (fd_ >= 0) {
         const int fd = std::exchange(fd_, -1);
-        worker_.post([fd] { ::fdatasync(fd); });
+        worker_.post([fd, sync = syncData] { sync(fd); });
         ending_[path_] = fd;
     }
     failed_ = false;
@@ -245,8 +244,8 @@ void ReceiveJournal::closeFile() {
     if (fd_ < 0) return;
     const int fd = fd_;
     fd_ = -1;
-    worker_.post([fd] {
-        ::fdatasync(fd);
+    worker_.post([fd, sync = syncData] {
+        sync(fd);
         ::close(fd);
     });
 }

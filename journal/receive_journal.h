@@ -2,6 +2,8 @@
 // transfer, so that a crash, a kill or a power loss does not lose what has arrived.
 #pragma once
 
+#include <unistd.h>
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
@@ -44,6 +46,8 @@ class ReceiveJournal final : public TransferJournal {
     // Called on the window's thread, once per transfer, when the journal cannot be written.
     std::function<void(const QString&)> onFailure;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // Makes a journal file's data durable, on the worker's thread; tests count the calls.
+    std::function<int(int)> syncData = [](int fd) { return ::fdatasync(fd); };
 
     [[nodiscard]] const QString& folder() const { return folder_; }
     [[nodiscard]] const JournalSettings& settings() const { return settings_; }

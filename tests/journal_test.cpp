@@ -1,11 +1,15 @@
 // The receive journal on disk: what it holds, its states, rotation, permissions and failures.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
@@ -121,6 +125,38 @@ TEST_F(JournalTest, OnlyTransfersCountAsTheJournalsFiles) {
     EXPECT_EQ(QFileInfo(entries()[0].path).fileName(), "20240305-140109_000008.done");
     EXPECT_EQ(ReadFile(entries()[0].path), "kept");
     EXPECT_TRUE(QFile::exists(folder() + "/20241399-250000.open"));
+}
+
+// A power cut right after the end loses nothing: the end syncs the file once more.
+TEST_F(JournalTest, TheEndOfATransferSyncsItsFile) {
+    ReceiveJournal j(folder(), {});
+    std::atomic<int> syncs = 0;
+    j.syncData = [&syncs](int fd) {
+        ++syncs;
+        return ::fdatasync(fd);
+    };
+    transfer(j, 1, {"last second"}, false);
+    EXPECT_EQ(syncs, 1);  // the first block's
+    j.converted(j.transferEnded(), {});
+    j.waitForDisk();
+    EXPECT_EQ(syncs, 2);
+}
+
+// The program shutting down while the disk is slow still does what it queued: the last sync
+// and the rename to done.
+TEST_F(JournalTest, ShutDownFinishesTheQueuedSyncAndRename) {
+    {
+        ReceiveJournal j(folder(), {});
+        j.syncData = [](int fd) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            return ::fdatasync(fd);
+        };
+        j.received("kept");
+        j.converted(j.transferEnded(), {});
+    }
+    ASSERT_EQ(entries().size(), 1u);
+    EXPECT_EQ(entries()[0].state, JournalState::Done);
+    EXPECT_EQ(ReadFile(entries()[0].path), "kept");
 }
 
 TEST_F(JournalTest, AJournalBeingRecoveredIsNotOfferedToASecondCopy) {
