@@ -241,11 +241,15 @@ TEST_F(Recovery, ATransferWhoseFileFailsKeepsItsJournalEvenAtKeepZeroAndIsOffere
 }
 
 TEST_F(Recovery, ALiveTransferDuringARecoveryBoxIsConvertedOnceOnItsOwn) {
-    // The recovered transfer's unsupported kind shows a box; the PDA sends meanwhile.
+    // The recovery question, or the recovered transfer's unsupported kind, shows a box; the PDA
+    // sends meanwhile.
     const QByteArray unsupported =
         Sjis(QStringLiteral("\"M\",\"\",\"\",\"\",\"\",\"\",\"XMEMO\"\r\n"));
-    for (const bool endsAfterTheBox : {false, true}) {
-        SCOPED_TRACE(endsAfterTheBox);
+    const std::pair<QString, bool> boxes[] = {{QStringLiteral("XMEMO"), false},
+                                              {QStringLiteral("XMEMO"), true},
+                                              {QStringLiteral("前回の受信"), true}};
+    for (const auto& [box, endsAfterTheBox] : boxes) {
+        SCOPED_TRACE(box.toStdString() + (endsAfterTheBox ? " ends after" : " ends in the box"));
         QDir(journal()).removeRecursively();
         for (const QString& csv : QDir(dir.path()).entryList({"*.CSV"}, QDir::Files))
             QFile::remove(dir.path() + u'/' + csv);
@@ -259,7 +263,7 @@ TEST_F(Recovery, ALiveTransferDuringARecoveryBoxIsConvertedOnceOnItsOwn) {
         const QByteArray live = ActionList(0, 40);
         messages.answers = {kYes};
         messages.onShow = [&](const ShownMessage& m) {
-            if (!m.text.contains(QStringLiteral("XMEMO"))) return;
+            if (!m.text.contains(box)) return;
             far.send(live.left(live.size() / 2));
             Pause(300);  // the box's own event loop receives it
             if (!endsAfterTheBox) {
@@ -283,6 +287,25 @@ TEST_F(Recovery, ALiveTransferDuringARecoveryBoxIsConvertedOnceOnItsOwn) {
         EXPECT_EQ(sizes,
                   (QList<qint64>{ActionList(0, 30).size() + unsupported.size(), live.size()}));
     }
+}
+
+// Another copy of the program still receives into the journal file: it holds the lock.
+TEST_F(Recovery, AJournalLockedByAnotherCopyIsNotOffered) {
+    ASSERT_TRUE(QDir().mkpath(journal()));
+    const QString path = journal() + "/20240305-140709_000001.open";
+    QFile receiving(path);
+    ASSERT_TRUE(receiving.open(QIODevice::WriteOnly));
+    receiving.write(ActionList(0, 3));
+    receiving.close();
+    const JournalLock otherCopy(path);
+    ASSERT_TRUE(otherCopy.held());
+    messages.answers = {kYes};
+    auto window = start(journal());
+    window->reconversion()->offerRecovery();
+    Pause(200);
+    EXPECT_EQ(shown(QStringLiteral("受信データの回復")), 0);
+    EXPECT_EQ(journalNames(), QStringList{"20240305-140709_000001.open"});
+    EXPECT_TRUE(ActionLinesPerFile(dir.path()).empty());
 }
 
 TEST_F(Recovery, RotationKeepsTheNewestTransfersWhenTheClockGoesBackOrStands) {
