@@ -438,10 +438,11 @@ QByteArray MiAddressBookSent(bool edited) {
 }
 
 QByteArray ActionsAndPiScheduleSent(bool edited) {
-    QByteArray b = Line({"I", "RECN", "ITEM", "FNDY", "CHCK", "PRTY", "ETDY", "LTDY"});
+    QByteArray b = Line({"I", "RECN", "ITEM", "FNDY", "CHCK", "PRTY", "ETDY", "LTDY", "MEMO"});
     b += Line({"D", "1", Q("請求書\"\"2月分\"\"の発行"), edited ? "20240305" : "",
                edited ? "1" : "0", "1", "20240310", "202403021015"});
-    b += Line({"D", "2", Q("見積"), "", "0", "3", "20240312", "202403021015"});
+    b += Line({"D", "2", Q("見積"), "", "0", "3", "20240312", "202403021015",
+               edited ? Q("3社分") : Q("2社分")});
     b += Line({"I", "RECN", "TIM1", "TIM2", "ALTM", "ALON", "DESC", "CTG1", "RPTY", "RPTE", "", "",
                "", "MARK"});
     b += Line({"D", "1", "202403111000", edited ? "202403111200" : "202403111100", "15", "1",
@@ -451,18 +452,62 @@ QByteArray ActionsAndPiScheduleSent(bool edited) {
     return b;
 }
 
+const std::pair<const char*, QByteArray (*)(bool)> kSentTransfers[] = {
+    {"mi-schedule", MiScheduleSent},
+    {"pi-address", PiAddressBookSent},
+    {"mi-address", MiAddressBookSent},
+    {"actions", ActionsAndPiScheduleSent}};
+
+// What the exporter writes beside the output file for one transfer, its files one after another.
+QByteArray Exported(const QByteArray& transfer) {
+    Harness h;
+    Exporter exporter({OutputFile::Charset::Utf8, true, true, 4, TimeMode::Floating});
+    h.session.exports = &exporter;
+    h.options.setValue(Option::ckSF0, 1);
+    StartReceiving(h.session);
+    EXPECT_TRUE(AppendInBlocks(h.session, transfer));
+    FinishTransfer(h.session);
+    QByteArray out;
+    for (const QString& file : exporter.written()) out += ReadFile(file);
+    return out;
+}
+
+QStringList Uids(const QByteArray& exported) {
+    QStringList uids;
+    for (const QByteArray& line : exported.split('\n'))
+        if (line.startsWith("UID:")) uids << QString::fromUtf8(line.trimmed());
+    return uids;
+}
+
+// In the exporter alone: no edit (a task's memo neither) gives an item a new UID.
+TEST(EditedResend, KeepsTheUidOfEveryItem) {
+    for (const auto& [name, make] : kSentTransfers) {
+        const QStringList first = Uids(Exported(make(false)));
+        EXPECT_FALSE(first.isEmpty()) << name;
+        EXPECT_EQ(Uids(Exported(make(true))), first) << name;
+    }
+}
+
+// The category table after the cards it names is still no card; a memo in a data set that
+// names its columns by their types alone is the card's plain note.
+TEST(Exporter, CategoriesAfterTheCardsAndMemosNamedByTypeAlone) {
+    QByteArray tableLast = PiAddressBookSent(false);
+    const qsizetype cards = tableLast.indexOf("\"I\",\"RECN\",\"CTGR\",\"NAME\"");
+    tableLast = tableLast.mid(cards) + tableLast.left(cards);
+    const QByteArray cardsOut = Exported(tableLast);
+    EXPECT_EQ(cardsOut.count("BEGIN:VCARD"), 5) << cardsOut.toStdString();
+    EXPECT_FALSE(cardsOut.contains(Q("FN:仕事").toUtf8())) << cardsOut.toStdString();
+    const QByteArray typed = Exported(MiAddressBookSent(false));
+    EXPECT_TRUE(typed.contains(Q("NOTE:メモ\r\n").toUtf8())) << typed.toStdString();
+}
+
 // The files in the programs people use: Radicale filled by UID from the first transfer and then
 // its edited re-send, khal importing both calendars, khard listing the server's address book.
 TEST(RealClients, AnEditedResendUpdatesEveryItemInsteadOfDoublingIt) {
     QTemporaryDir dir;
     QStringList arguments{QStringLiteral(FENMOR_CLIENT_CHECK), QStringLiteral(FENMOR_CONVERT),
                           dir.filePath("work")};
-    const std::pair<const char*, QByteArray (*)(bool)> transfers[] = {
-        {"mi-schedule", MiScheduleSent},
-        {"pi-address", PiAddressBookSent},
-        {"mi-address", MiAddressBookSent},
-        {"actions", ActionsAndPiScheduleSent}};
-    for (const auto& [name, make] : transfers) {
+    for (const auto& [name, make] : kSentTransfers) {
         for (const bool edited : {false, true}) {
             const QString path =
                 dir.filePath(QString::fromLatin1(name) + (edited ? "-2" : "") + ".cap");
