@@ -59,6 +59,31 @@ void DavHttp::request(const QByteArray& verb, const QUrl& url, const QByteArray&
     });
 }
 
+void DavHttp::multistatus(const QByteArray& verb, const QUrl& url, const QByteArray& depth,
+                          const QByteArray& body,
+                          std::function<void(const std::vector<DavResponse>&, const QUrl& at)> ok,
+                          std::function<void(const QString&, const QString&, bool)> fail,
+                          int redirects) {
+    const DavHeaders headers{{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}};
+    request(verb, url, body, headers, [=, this](const DavAnswer& a) {
+        if (const QString fatal = fatalMessage(a, url); !fatal.isEmpty())
+            return fail(fatal, a.fingerprint, true);
+        if (a.status >= 300 && a.status < 400 && a.location.isValid() && redirects > 0)
+            return multistatus(verb, a.location, depth, body, ok, fail, redirects - 1);
+        if (a.status != 207)
+            return fail(QStringLiteral("%1 %2: %3")
+                            .arg(QString::fromLatin1(verb), url.toString(), a.statusLine()),
+                        {}, false);
+        QString error;
+        const auto responses = ParseMultistatus(a.body, &error);
+        if (!responses)
+            return fail(QStringLiteral("the answer of %1 to %2 is not the XML expected (%3)")
+                            .arg(url.toString(), QString::fromLatin1(verb), error),
+                        {}, false);
+        ok(*responses, url);
+    });
+}
+
 void DavHttp::abortAll() {
     for (QNetworkReply* reply : manager_.findChildren<QNetworkReply*>()) reply->abort();
 }

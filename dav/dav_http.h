@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "dav/dav_account.h"
+#include "dav/dav_xml.h"
 
 namespace fenmor {
 
@@ -33,6 +34,14 @@ class DavHttp : public QObject {
     explicit DavHttp(DavAccount account, QObject* parent = nullptr);
     void request(const QByteArray& verb, const QUrl& url, const QByteArray& body,
                  const DavHeaders& headers, std::function<void(const DavAnswer&)> done);
+    // A PROPFIND or REPORT whose answer must be a multistatus; a redirect on the same server is
+    // followed (a few times). fail gets the message, the fingerprint of an unknown certificate,
+    // and whether the fault stops everything (see fatalMessage).
+    void multistatus(const QByteArray& verb, const QUrl& url, const QByteArray& depth,
+                     const QByteArray& body,
+                     std::function<void(const std::vector<DavResponse>&, const QUrl& at)> ok,
+                     std::function<void(const QString&, const QString&, bool)> fail,
+                     int redirects = 5);
     void abortAll();
     [[nodiscard]] const DavAccount& account() const { return account_; }
     // The message for an answer that stops everything (no HTTP answer, 401, a certificate not

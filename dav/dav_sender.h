@@ -32,6 +32,7 @@ struct DavOutcome {
     bool cancelled = false;
     QString fatal;  // a fault that stopped the sending (401, unknown certificate, …)
     QString untrustedFingerprint;
+    QStringList notes;  // what the user should know that changed nothing (a damaged state file)
     // "upload: N new, N updated, N unchanged, N conflicts, N failed"
     [[nodiscard]] QString line() const;
 };
