@@ -8,7 +8,21 @@
 namespace fenmor {
 
 QString DavAnswer::statusLine() const {
-    return QStringLiteral("%1 %2").arg(status).arg(QString::fromLatin1(reason));
+    QString line = QStringLiteral("%1 %2").arg(status).arg(QString::fromLatin1(reason));
+    switch (status) {
+        case 403:
+            return line + QStringLiteral(": the user may not write there");
+        case 404:
+            return line + QStringLiteral(": no such collection on the server");
+        case 405:
+            return line + QStringLiteral(": the URL is not a collection that takes items");
+        case 413:
+            return line + QStringLiteral(": the item is larger than the server takes");
+        case 507:
+            return line + QStringLiteral(": the server has no room left");
+        default:
+            return line;
+    }
 }
 
 DavHttp::DavHttp(DavAccount account, QObject* parent)

@@ -3,6 +3,7 @@
 #include "dav/dav_sender.h"
 
 #include <QHash>
+#include <QTimer>
 #include <deque>
 
 #include "dav/dav_discovery.h"
@@ -324,7 +325,12 @@ DavSender::DavSender(DavAccount account, QString stateFile, QObject* parent)
 
 DavSender::~DavSender() = default;
 
-void DavSender::send(std::vector<DavItem> items) { run_->begin(std::move(items)); }
+void DavSender::send(std::vector<DavItem> items) {
+    // Started from the event loop: a caller connects finished, then waits, even for a sending
+    // that ends at once (nothing changed).
+    QTimer::singleShot(
+        0, this, [this, items = std::move(items)]() mutable { run_->begin(std::move(items)); });
+}
 
 void DavSender::cancel() {
     run_->outcome.cancelled = true;
