@@ -348,8 +348,11 @@ void DavSender::resolve(const DavConflict& c, bool sendPdaCopy) {
             .items.insert(c.pda.uid, {c.resource.toString(), c.serverEtag, c.pda.hash, c.pda.kind});
         QString error;
         const bool ok = r.state.save(&error);
-        return Q_EMIT resolved(c.pda.uid, ok,
-                               ok ? QStringLiteral("the server's copy kept") : error);
+        const QString message = ok ? QStringLiteral("the server's copy kept") : error;
+        // Answered from the event loop, as a PUT would be.
+        QTimer::singleShot(
+            0, this, [this, uid = c.pda.uid, ok, message] { Q_EMIT resolved(uid, ok, message); });
+        return;
     }
     r.http.request(
         "PUT", c.resource, c.pda.body,
