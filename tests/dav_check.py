@@ -6,6 +6,7 @@ record, and each run with the counts and the exit status a user would expect.
     dav_check.py FENMOR_CONVERT FENMOR_MAKE_TRANSFER WORKDIR
 """
 import base64
+import os
 import pathlib
 import re
 import shutil
@@ -18,6 +19,8 @@ import urllib.request
 import xml.etree.ElementTree as ET
 
 failures = []
+# No session bus: the keyring has no answer, the password comes from --password-file.
+ENV = {k: v for k, v in os.environ.items() if k != "DBUS_SESSION_BUS_ADDRESS"}
 EVENTS, CARDS = 12, 12
 
 
@@ -136,7 +139,7 @@ class Converter:
         r = subprocess.run([self.tool, "--out", str(out), "--ics", "--vcf", "--upload", url, "--user",
                             "alice", "--password-file", str(self.work / password), *options,
                             *map(str, self.captures[edition])], capture_output=True, text=True,
-                           timeout=120)
+                           timeout=120, env=ENV)
         return r.returncode, r.stdout.strip(), r.stderr
 
     def expect(self, what, url, edition, status, line, *options, password="pw"):
