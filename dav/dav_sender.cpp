@@ -66,7 +66,7 @@ struct DavSender::Run {
     enum class Put { New, Changed };
     struct Job {
         DavItem item;
-        DavCollectionState* state;
+        QUrl collection;  // looked up when answered: the state's tables may move meanwhile
         QUrl url;
         Put put;
         QByteArray etag;  // If-Match; empty for a new item
@@ -188,13 +188,13 @@ struct DavSender::Run {
                     ++done;
                     break;
                 case SendStep::PutNew:
-                    queue.push_back({item, &s, c.resolved(QUrl(ResourceName(item))), Put::New, {}});
+                    queue.push_back({item, c, c.resolved(QUrl(ResourceName(item))), Put::New, {}});
                     break;
                 case SendStep::PutChanged:
-                    queue.push_back({item, &s, QUrl(kept->href), Put::Changed, kept->etag});
+                    queue.push_back({item, c, QUrl(kept->href), Put::Changed, kept->etag});
                     break;
                 case SendStep::Conflict:
-                    settle(item, s, QUrl(kept->href));
+                    settle(item, c, QUrl(kept->href));
                     break;
             }
         }
@@ -228,8 +228,9 @@ struct DavSender::Run {
     void answered(const Job& job, const DavAnswer& a) {
         --inFlight;
         if (a.status >= 200 && a.status < 300) {
-            job.state->items.insert(job.item.uid,
-                                    {job.url.toString(), a.etag, job.item.hash, job.item.kind});
+            stateOf(job.collection)
+                .items.insert(job.item.uid,
+                              {job.url.toString(), a.etag, job.item.hash, job.item.kind});
             if (job.put == Put::Changed)
                 ++outcome.updated;
             else
@@ -247,7 +248,8 @@ struct DavSender::Run {
         if (a.status == 412 ||
             NamesPrecondition(a.body, QStringLiteral("no-uid-conflict"), &href)) {
             --done;  // settle counts it
-            settle(job.item, *job.state, href.isEmpty() ? job.url : job.url.resolved(QUrl(href)));
+            settle(job.item, job.collection,
+                   href.isEmpty() ? job.url : job.url.resolved(QUrl(href)));
             return finishItem();
         }
         if (outcome.cancelled || (stopped && a.status == 0)) return pump();
@@ -262,14 +264,15 @@ struct DavSender::Run {
 
     // The server holds the item already: the same content is recorded as sent, other content is
     // a conflict kept for the user, never overwritten.
-    void settle(const DavItem& item, DavCollectionState& s, const QUrl& url) {
+    void settle(const DavItem& item, const QUrl& collection, const QUrl& url) {
         ++inFlight;
-        http.request("GET", url, {}, {}, [this, item, &s, url](const DavAnswer& a) {
+        http.request("GET", url, {}, {}, [this, item, collection, url](const DavAnswer& a) {
             --inFlight;
             if (a.status == 0 && (outcome.cancelled || stopped)) return finishItem();
             if (a.status == 200 &&
                 SettleExisting(item.hash, ContentHash(a.body)) == Settled::RecordAsSent) {
-                s.items.insert(item.uid, {url.toString(), a.etag, item.hash, item.kind});
+                stateOf(collection)
+                    .items.insert(item.uid, {url.toString(), a.etag, item.hash, item.kind});
                 ++outcome.unchanged;
             } else if (a.status == 200) {
                 outcome.conflicts.push_back({item, url, a.body, a.etag});
