@@ -191,7 +191,11 @@ struct DavSender::Run {
                     queue.push_back({item, c, c.resolved(QUrl(ResourceName(item))), Put::New, {}});
                     break;
                 case SendStep::PutChanged:
-                    queue.push_back({item, c, QUrl(kept->href), Put::Changed, kept->etag});
+                    // A server that changed what it stored gives no ETag: its copy is read first.
+                    if (kept->etag.isEmpty())
+                        settle(item, c, QUrl(kept->href), kept->hash);
+                    else
+                        queue.push_back({item, c, QUrl(kept->href), Put::Changed, kept->etag});
                     break;
                 case SendStep::Conflict:
                     settle(item, c, QUrl(kept->href));
@@ -263,12 +267,19 @@ struct DavSender::Run {
     }
 
     // The server holds the item already: the same content is recorded as sent, other content is
-    // a conflict kept for the user, never overwritten.
-    void settle(const DavItem& item, const QUrl& collection, const QUrl& url) {
+    // a conflict kept for the user, never overwritten. sentHash: what was sent last, when the
+    // server gave no ETag for it; its copy still holding that is updated with the ETag read now.
+    void settle(const DavItem& item, const QUrl& collection, const QUrl& url,
+                const QByteArray& sentHash = {}) {
         ++inFlight;
-        http.request("GET", url, {}, {}, [this, item, collection, url](const DavAnswer& a) {
+        http.request("GET", url, {}, {}, [=, this](const DavAnswer& a) {
             --inFlight;
             if (a.status == 0 && (outcome.cancelled || stopped)) return finishItem();
+            if (a.status == 200 && !sentHash.isEmpty() && !a.etag.isEmpty() &&
+                ContentHash(a.body) == sentHash) {
+                queue.push_front({item, collection, url, Put::Changed, a.etag});
+                return pump();
+            }
             if (a.status == 200 &&
                 SettleExisting(item.hash, ContentHash(a.body)) == Settled::RecordAsSent) {
                 stateOf(collection)

@@ -140,9 +140,15 @@ int Upload(const DavAccount& account, const QStringList& files, const QString& s
                 QStringLiteral(" conflict, the server's copy kept: %1\n  PDA:    %2\n  "
                                "server: %3")
                     .arg(c.resource.toString(), MainFields(c.pda.body), MainFields(c.serverBody)));
-    if (!outcome.missing.isEmpty())
-        Say(stderr, prefix + QStringLiteral(" not in this transfer, left on the server: ") +
-                        outcome.missing.join(QStringLiteral(", ")));
+    if (!outcome.missing.isEmpty()) {
+        constexpr int kNamed = 20;
+        Say(stderr, prefix +
+                        QStringLiteral(" %1 items sent before are not in this transfer and "
+                                       "stay on the server: ")
+                            .arg(outcome.missing.size()) +
+                        outcome.missing.mid(0, kNamed).join(QStringLiteral(", ")) +
+                        (outcome.missing.size() > kNamed ? QStringLiteral(", …") : QString()));
+    }
     for (const QString& n : outcome.notes) Say(stderr, prefix + u' ' + n);
     if (!outcome.fatal.isEmpty() || outcome.failed > 0) return 1;
     return outcome.conflicts.empty() ? 0 : 3;
