@@ -33,6 +33,7 @@ AppLocations PortableLocations(const QString& folder) {
     l.outputFolder = l.programFolder;
     l.journalFolder = l.programFolder + QStringLiteral("/journal");
     l.helpFolder = l.programFolder;
+    l.dataFolder = l.programFolder;
     return l;
 }
 
@@ -54,6 +55,8 @@ AppLocations ResolveLocations(const QString& executableFolder) {
     l.journalFolder = UnderFolder(XdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state")),
                                   QStringLiteral("fenmor/journal"));
     l.helpFolder = QDir::cleanPath(share);
+    l.dataFolder = UnderFolder(XdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share")),
+                               QStringLiteral("fenmor"));
     return l;
 }
 

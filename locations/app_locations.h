@@ -12,6 +12,7 @@ struct AppLocations {
     QString outputFolder;    // a first start's output folder (may not exist yet)
     QString journalFolder;   // the receive journal (may not exist yet)
     QString helpFolder;      // "Fenmor.txt"
+    QString dataFolder;      // what the program keeps for itself: what it sent to a server
 };
 
 // The locations for a program whose executable lies in executableFolder. An installed copy

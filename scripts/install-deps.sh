@@ -8,6 +8,7 @@ packages=(
   fonts-noto-cjk fonts-ipafont-gothic xvfb xauth poppler-utils
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
   python3-icalendar python3-vobject radicale khal khard
+  qtkeychain-qt6-dev xandikos openssl curl gnome-keyring dbus
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -14,10 +14,12 @@
 #include "core/option_set.h"
 #include "core/received_buffer.h"
 #include "core/session.h"
+#include "dav/dav_state.h"
 #include "export/exporter.h"
 #include "locations/app_locations.h"
 #include "reconvert/saved_transfer.h"
 #include "settings/config_file.h"
+#include "tools/upload.h"
 
 namespace {
 
@@ -119,6 +121,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption timeZone("time-zone",
                                       "Times in the .ics: floating (default) or system.", "MODE");
     parser.addOptions({encoding, ics, vcf, vcardVersion, timeZone});
+    const UploadOptions uploadOptions;
+    uploadOptions.addTo(parser);
     parser.addPositionalArgument("CAPTURE",
                                  "Captured transfer files, one transfer each; a name ending in "
                                  "\".rcv\" is read as a raw-data file.",
@@ -165,12 +169,23 @@ int main(int argc, char** argv) {
         if (!mode) return UsageError(QStringLiteral("--time-zone needs floating or system"));
         exportSettings.timeMode = *mode;
     }
+    DavAccount account;
+    if (const QString problem =
+            UploadAccount(parser, uploadOptions, exportSettings.ics || exportSettings.vcf, account);
+        !problem.isEmpty())
+        return UsageError(problem);
     const QStringList captures = parser.positionalArguments();
     if (captures.isEmpty()) return UsageError(QStringLiteral("no capture file given (see --help)"));
     std::vector<SavedTransfer> transfers;
     for (const QString& name : captures) {
         transfers.push_back(ReadSavedTransfer(name));
         if (!transfers.back().error.isEmpty()) return UsageError(transfers.back().error);
+    }
+    const bool upload = parser.isSet(uploadOptions.upload);
+    if (upload) {
+        if (const QString problem = UploadPassword(parser, uploadOptions, account);
+            !problem.isEmpty())
+            return UsageError(problem);
     }
 
     OptionStore options;
@@ -206,8 +221,10 @@ int main(int argc, char** argv) {
 
     // A transfer that gave no record, or a file not written, is a failure: said, and exit 1.
     bool failed = false;
+    QStringList written;
     for (const SavedTransfer& t : transfers) {
         if (!ConvertSavedTransfer(s, t, blockSize)) break;
+        written << exporter.written();
         if (s.failures.nothingReadable())
             WriteUtf8(stderr, QStringLiteral("fenmor-convert: ") + t.path + QStringLiteral(": ") +
                                   NothingReadableText(
@@ -218,5 +235,14 @@ int main(int argc, char** argv) {
         failed = failed || s.failures.nothingReadable() || !s.failures.allWritten();
     }
     std::fflush(stdout);
-    return ended || failed ? 1 : 0;
+    if (ended || failed) {
+        if (upload)
+            WriteUtf8(stderr,
+                      QStringLiteral("fenmor-convert: nothing sent: the conversion failed\n"));
+        return 1;
+    }
+    if (!upload) return 0;
+    return Upload(
+        account, written,
+        DefaultStatePath(ResolveLocations(QCoreApplication::applicationDirPath()).dataFolder));
 }
