@@ -90,17 +90,44 @@ void Exporter::startDataSet(const ParsedRecord& header, bool category) {
     meaningsFor_ = -1;
 }
 
-// Once per data set, not per record: the meaning and the label of every column.
+// Once per data set, not per record: the meaning and the label of every column, by the names,
+// then by the user's map, then by the values of the records that wait.
 void Exporter::learnMeanings(const Session& s, ListKind list) {
     if (meaningsFor_ == static_cast<int>(list)) return;
     const bool mi = s.zKINO.startsWith(u'M');
+    ColumnSamples samples;
+    for (const Pending& p : pending_)
+        for (int k = 2; k <= 31; ++k)
+            if (const QString v = Unquoted(p.record[k].trimmed()); !v.isEmpty()) samples[k] << v;
     for (int k = 2; k <= 31; ++k) {
-        meanings_[k] = MeaningOf(list, types_[k], tags_[k], titles_[k]);
-        if (mi && meanings_[k] == Meaning::Unknown)
-            meanings_[k] = MiSlotMeaning(k, s.FieldTypes[k] == u"TIME");
+        ColumnChoice& c = choices_[k];
+        c.meaning = MeaningOf(list, types_[k], tags_[k], titles_[k], &c.why);
+        if (mi && c.meaning == Meaning::Unknown) {
+            c.meaning = MiSlotMeaning(k, s.FieldTypes[k] == u"TIME");
+            if (c.meaning != Meaning::Unknown) c.why = Why::Slot;
+        }
+        const QString name = !types_[k].isEmpty() ? types_[k] : tags_[k];
+        if (const ColumnMapEntry* e = map_.find(s.zKINO, k, name, titles_[k])) {
+            c = {e->meaning, Why::User};
+            mapLinesUsed_.push_back(e->line);
+        }
         labels_[k] = !titles_[k].isEmpty() ? Unquoted(titles_[k])
                      : !tags_[k].isEmpty() ? tags_[k]
                                            : QStringLiteral("項目") + QString::number(k);
+    }
+    if (list == ListKind::Schedule) {  // start, end, text and mark have slots of their own
+        const bool pi = !mi;
+        choices_[pi ? 3 : 8] = {Meaning::Start, Why::Slot};
+        choices_[pi ? 4 : 9] = {Meaning::End, Why::Slot};
+        choices_[pi ? 7 : 10] = {Meaning::Text, Why::Slot};
+        choices_[14] = {Meaning::Mark, Why::Slot};
+    }
+    SettleByValues(list, choices_, samples);
+    for (int k = 2; k <= 31; ++k) {
+        const QString name = !types_[k].isEmpty() ? types_[k] : tags_[k];
+        if (name.isEmpty() && titles_[k].isEmpty() && samples[k].isEmpty()) continue;
+        runReports_.push_back({s.zKINO, k, name, Unquoted(titles_[k]), samples[k].mid(0, 3),
+                               choices_[k].meaning, choices_[k].why});
     }
     meaningsFor_ = static_cast<int>(list);
 }
@@ -113,9 +140,11 @@ Columns Exporter::columnsOf(const Session& s, const ParsedRecord& record, ListKi
         const QString value = Unquoted(record[k].trimmed());
         if (value.isEmpty()) continue;
         // Only a column that ends up labelled in a note is shown as the separated values show it.
-        const Meaning m = meanings_[k];
+        const Meaning m = choices_[k].meaning;
         Column c{m, labels_[k], value, m == Meaning::Unknown ? AsShown(s, k, value) : value, k};
-        if (c.meaning == Meaning::CategoryCode) {
+        if (c.meaning == Meaning::CategoryCode && !AllDigits(value)) {
+            c.meaning = Meaning::Category;  // a name, not a code: nothing to look up
+        } else if (c.meaning == Meaning::CategoryCode) {
             const auto name = categories_.constFind(CodeKey(value));
             if (name != categories_.cend())
                 columns.push_back({Meaning::Category, c.label, *name, *name, k});
@@ -218,12 +247,47 @@ void Exporter::recordDispatched(Session& s, const ParsedRecord& parsed) {
     }
     const DataKind* dataKind = DataKindOf(s.zKINO);
     if (kind != u"D" || outputPath_.isEmpty() || !dataKind) return;
-    if (dataKind->exportAs == KindExport::Event && settings_.ics)
-        addEvent(s, withLineBreaks(s, parsed));
-    else if (dataKind->exportAs == KindExport::Task && settings_.ics)
-        addTask(s, withLineBreaks(s, parsed));
-    else if (dataKind->exportAs == KindExport::Card && settings_.vcf)
-        addCard(s, withLineBreaks(s, parsed));
+    const bool wanted =
+        dataKind->exportAs == KindExport::Card
+            ? settings_.vcf
+            : (dataKind->exportAs == KindExport::Event || dataKind->exportAs == KindExport::Task) &&
+                  settings_.ics;
+    if (wanted) take(s, *dataKind, withLineBreaks(s, parsed));
+}
+
+// A data set's first records wait until enough values have come to settle the meanings; the
+// rest go straight through.
+void Exporter::take(Session& s, const DataKind& kind, ParsedRecord record) {
+    constexpr size_t kSample = 64;
+    pending_.push_back({&kind, std::move(record)});
+    session_ = &s;
+    if (meaningsFor_ < 0 && pending_.size() < kSample) return;
+    flush(s);
+}
+
+void Exporter::flush(Session& s) {
+    if (pending_.empty()) return;
+    const KindExport as = pending_.front().kind->exportAs;
+    learnMeanings(s, as == KindExport::Event  ? ListKind::Schedule
+                     : as == KindExport::Task ? ListKind::ActionList
+                                              : ListKind::AddressBook);
+    std::vector<Pending> waiting;
+    waiting.swap(pending_);
+    for (Pending& p : waiting) {
+        if (p.kind->exportAs == KindExport::Event)
+            addEvent(s, p.record);
+        else if (p.kind->exportAs == KindExport::Task)
+            addTask(s, p.record);
+        else
+            addCard(s, p.record);
+    }
+}
+
+void Exporter::lineArrived(const QString& line) {
+    lastLine_ = line;
+    // Any line but a data line may end the data set: what waits is written with its meanings.
+    if (!pending_.empty() && session_ && !line.startsWith(QStringLiteral("\"D\"")))
+        flush(*session_);
 }
 
 void Exporter::write(Session& s, Stream& stream, const QByteArray& bytes) {
@@ -268,7 +332,9 @@ void Exporter::finish(Session& s, Stream& stream, const QString& what) {
 }
 
 void Exporter::runEnded(Session& s) {
+    flush(s);
     written_.clear();
+    reports_ = std::move(runReports_);
     if (ics_ && vcf_) {
         QStringList what;
         if (events_ > 0) what << QStringLiteral("予定 %1 件").arg(events_);
@@ -287,6 +353,9 @@ void Exporter::reset() {
     categories_.clear();
     events_ = todos_ = cards_ = 0;
     seen_.clear();
+    pending_.clear();
+    session_ = nullptr;
+    runReports_.clear();
     ics_ = std::make_unique<Stream>(Stream{QStringLiteral(".ics"), nullptr, false, {}});
     vcf_ = std::make_unique<Stream>(Stream{QStringLiteral(".vcf"), nullptr, false, {}});
 }

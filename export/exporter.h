@@ -9,13 +9,27 @@
 #include <array>
 #include <memory>
 
+#include "core/data_kind.h"
 #include "core/export_sink.h"
 #include "core/session.h"
+#include "export/column_inference.h"
+#include "export/column_map.h"
 #include "export/columns.h"
 #include "export/export_settings.h"
 #include "export/icalendar_writer.h"
 
 namespace fenmor {
+
+// One column of a data set as the export took it: what named it, its first values, its meaning.
+struct ColumnReport {
+    QString kind;  // the data set's kind code ("PA", "MS", …)
+    int column = 0;
+    QString name;  // its "C" type, else its "I" tag
+    QString title;
+    QStringList firstValues;
+    Meaning meaning = Meaning::Unknown;
+    Why why = Why::None;
+};
 
 class Exporter final : public ExportSink {
   public:
@@ -26,9 +40,17 @@ class Exporter final : public ExportSink {
     [[nodiscard]] const ExportSettings& settings() const { return settings_; }
     // The files the last run wrote beside its output file.
     [[nodiscard]] const QStringList& written() const { return written_; }
+    // The user's meanings for columns, applied from the next data set on.
+    void setColumnMap(ColumnMap map) {
+        map_ = std::move(map);
+        mapLinesUsed_.clear();
+    }
+    // The columns of every data set the last run exported, and the map lines it applied.
+    [[nodiscard]] const std::vector<ColumnReport>& columns() const { return reports_; }
+    [[nodiscard]] const std::vector<int>& mapLinesUsed() const { return mapLinesUsed_; }
 
     void outputFileOpened(OutputFile& file) override;
-    void lineArrived(const QString& line) override { lastLine_ = line; }
+    void lineArrived(const QString& line) override;
     void recordDispatched(Session& s, const ParsedRecord& parsed) override;
     void runEnded(Session& s) override;
 
@@ -38,6 +60,8 @@ class Exporter final : public ExportSink {
     void startDataSet(const ParsedRecord& header, bool category);
     ParsedRecord withLineBreaks(const Session& s, const ParsedRecord& parsed);
     void learnMeanings(const Session& s, ListKind list);
+    void take(Session& s, const DataKind& kind, ParsedRecord record);
+    void flush(Session& s);
     Columns columnsOf(const Session& s, const ParsedRecord& record, ListKind list);
     void takeCategory(const ParsedRecord& record);
     QString uidOf(const Session& s, const QStringList& names);
@@ -47,14 +71,24 @@ class Exporter final : public ExportSink {
     void write(Session& s, Stream& stream, const QByteArray& bytes);
     void finish(Session& s, Stream& stream, const QString& what);
     void reset();
+    struct Pending {
+        const DataKind* kind;
+        ParsedRecord record;
+    };
 
     ExportSettings settings_;
     QString outputPath_;
     QString lastLine_;
     // The data set's column names: "C" types, "I" tags, "T" titles; and what they mean.
     std::array<QString, 32> types_, tags_, titles_, labels_;
-    std::array<Meaning, 32> meanings_{};
-    int meaningsFor_ = -1;  // the ListKind meanings_ holds, -1 when it must be learnt again
+    ColumnChoices choices_{};
+    int meaningsFor_ = -1;  // the ListKind choices_ holds, -1 when it must be learnt again
+    // A data set's first records wait here until their values have settled the meanings.
+    std::vector<Pending> pending_;
+    Session* session_ = nullptr;  // the run's, while records wait
+    ColumnMap map_;
+    std::vector<ColumnReport> reports_, runReports_;
+    std::vector<int> mapLinesUsed_;
     bool categoryTable_ = false;
     int categoryLines_ = 0;
     QHash<QString, QString> categories_;  // code -> name, from the category table

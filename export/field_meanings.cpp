@@ -2,6 +2,7 @@
 #include "export/field_meanings.h"
 
 #include <QStringList>
+#include <utility>
 
 namespace fenmor {
 namespace {
@@ -110,7 +111,7 @@ bool HasAll(const QString& folded, const char* words) {
     return true;
 }
 
-Meaning ByTitle(ListKind list, const QString& title) {
+Meaning ByTitle(ListKind list, const QString& title, bool* keyword) {
     const QString folded = Folded(title);
     if (folded.isEmpty()) return Meaning::Unknown;
     for (const Row& row : kTable) {
@@ -119,17 +120,30 @@ Meaning ByTitle(ListKind list, const QString& title) {
             if (Folded(known) == folded) return row.meaning;
     }
     if (list != ListKind::AddressBook) return Meaning::Unknown;
-    for (const Keywords& k : kKeywords)
-        if (HasAll(folded, k.words)) return k.meaning;
+    for (const Keywords& k : kKeywords) {
+        if (!HasAll(folded, k.words)) continue;
+        *keyword = true;
+        return k.meaning;
+    }
     return Meaning::Unknown;
 }
 
 }  // namespace
 
-Meaning MeaningOf(ListKind list, const QString& type, const QString& tag, const QString& title) {
+Meaning MeaningOf(ListKind list, const QString& type, const QString& tag, const QString& title,
+                  Why* why) {
+    Why by = Why::Type;
     Meaning m = ByCode(list, type.trimmed());
-    if (m == Meaning::Unknown) m = ByCode(list, tag.trimmed());
-    if (m == Meaning::Unknown) m = ByTitle(list, title);
+    if (m == Meaning::Unknown) {
+        by = Why::Tag;
+        m = ByCode(list, tag.trimmed());
+    }
+    if (m == Meaning::Unknown) {
+        bool keyword = false;
+        m = ByTitle(list, title, &keyword);
+        by = keyword ? Why::Keyword : Why::Title;
+    }
+    if (why) *why = m == Meaning::Unknown ? Why::None : by;
     return m;
 }
 
@@ -164,6 +178,53 @@ bool IsBookkeeping(Meaning m) {
         default:
             return false;
     }
+}
+
+namespace {
+// clang-format off
+constexpr std::pair<Meaning, const char*> kNames[] = {
+    {Meaning::Unknown, "note"}, {Meaning::Name, "name"}, {Meaning::Reading, "reading"},
+    {Meaning::Nickname, "nickname"}, {Meaning::Company, "company"},
+    {Meaning::Department, "department"}, {Meaning::JobTitle, "job-title"},
+    {Meaning::PostalCode, "postal-code"}, {Meaning::Address, "address"},
+    {Meaning::Address2, "address-2"}, {Meaning::HomePostalCode, "home-postal-code"},
+    {Meaning::HomeAddress, "home-address"}, {Meaning::Phone, "phone"},
+    {Meaning::HomePhone, "home-phone"}, {Meaning::WorkPhone, "work-phone"},
+    {Meaning::Mobile, "mobile"}, {Meaning::Fax, "fax"}, {Meaning::HomeFax, "home-fax"},
+    {Meaning::Mail, "mail"}, {Meaning::Url, "url"}, {Meaning::Birthday, "birthday"},
+    {Meaning::Subject, "subject"}, {Meaning::Due, "due"}, {Meaning::Completed, "completed"},
+    {Meaning::DoneMark, "done-mark"}, {Meaning::Priority, "priority"},
+    {Meaning::Start, "start"}, {Meaning::End, "end"}, {Meaning::Text, "text"},
+    {Meaning::Mark, "mark"}, {Meaning::AlarmMinutes, "alarm-minutes"},
+    {Meaning::AlarmOn, "alarm-on"}, {Meaning::Repeat, "repeat"},
+    {Meaning::RepeatEnd, "repeat-end"}, {Meaning::Memo, "memo"},
+    {Meaning::Category, "category"}, {Meaning::RecordNumber, "record-number"},
+    {Meaning::Attribute, "attribute"}, {Meaning::Secret, "secret"},
+    {Meaning::UpdateTime, "update-time"}, {Meaning::Reserved, "reserved"},
+    {Meaning::CategoryCode, "category-code"},
+};
+// clang-format on
+}  // namespace
+
+QString MeaningName(Meaning m) {
+    for (const auto& [meaning, name] : kNames)
+        if (meaning == m) return QLatin1String(name);
+    return QStringLiteral("note");
+}
+
+bool MeaningByName(const QString& name, Meaning* m) {
+    for (const auto& [meaning, text] : kNames) {
+        if (name.trimmed() != QLatin1String(text)) continue;
+        *m = meaning;
+        return true;
+    }
+    return false;
+}
+
+QString WhyName(Why why) {
+    static const char* const names[] = {"none",    "type", "tag",    "title",
+                                        "keyword", "slot", "values", "user"};
+    return QLatin1String(names[static_cast<int>(why)]);
 }
 
 }  // namespace fenmor

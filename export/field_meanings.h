@@ -59,11 +59,14 @@ enum class Meaning {
 
 enum class ListKind { AddressBook, ActionList, Schedule };
 
+// Why a column has its meaning: what named it, its values, or the user's choice.
+enum class Why { None, Type, Tag, Title, Keyword, Slot, Values, User };
+
 // The meaning of a column: by its "C" type first, then by its tag, then by its title. Titles
 // are compared after width folding (half-width kana and full-width letters alike), without
 // spaces or case, first whole, then by keywords ("自宅〒", "勤務先電話").
 [[nodiscard]] Meaning MeaningOf(ListKind list, const QString& type, const QString& tag,
-                                const QString& title);
+                                const QString& title, Why* why = nullptr);
 
 // The MI series keeps its bookkeeping in the slots its separated values leave out: slot 2 the
 // record number, slot 4 (of type "TIME") the time of the last change, 3, 5 and 7 reserved;
@@ -73,5 +76,11 @@ enum class ListKind { AddressBook, ActionList, Schedule };
 
 // Values the PDA keeps for itself; they go to standard or X- properties, never to a note.
 [[nodiscard]] bool IsBookkeeping(Meaning m);
+
+// The names a user reads and writes in a column map: "name", "home-phone", "alarm-on"; the
+// unknown meaning is "note" (into NOTE or DESCRIPTION as "title: value").
+[[nodiscard]] QString MeaningName(Meaning m);
+[[nodiscard]] bool MeaningByName(const QString& name, Meaning* m);
+[[nodiscard]] QString WhyName(Why why);
 
 }  // namespace fenmor

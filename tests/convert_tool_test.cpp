@@ -198,6 +198,52 @@ TEST_F(ConvertTool, OverfullBufferKeepsTheBytesAndStops) {
     EXPECT_EQ(output("ZZ20240305-140709.rcv").size(), 5999 * (line.size() + 2));
 }
 
+// A PI schedule whose names the meaning table reads wrongly or not at all: the values settle
+// them; --columns says so, and a map edited from its lines changes what it says, nothing else.
+const QStringList kOddSchedule = {
+    R"("I","SEQN","STDY","ENDY","ALTM","ALON","SUBJ","CTG1","MEMO")",
+    R"("D","1","202403051000","202403051100","0","5","会議","仕事","資料")",
+    R"("D","2","202403061000","202403061100","1","15","打合せ","取引先","")",
+};
+
+TEST_F(ConvertTool, ColumnsAreShownAndAMapChangesWhatItSays) {
+    const QStringList ics = {"--ics", "--encoding", "utf-8"};
+    ASSERT_EQ(convert(Lines(kOddSchedule), ics).exitCode, 0);
+    const QByteArray before = output(QStringLiteral("PS20240305-140709.ics"));
+    EXPECT_TRUE(before.contains("TRIGGER:-PT15M")) << before.toStdString();
+    EXPECT_TRUE(before.contains("X-FENMOR-ALARM:5")) << "the alarm that is off must not ring";
+    EXPECT_TRUE(before.contains("CATEGORIES:取引先"));
+    EXPECT_FALSE(before.contains("SEQN:")) << "a record number is no note";
+
+    const ToolRun shown = run({"--columns", path("transfer.cap")});
+    EXPECT_EQ(shown.exitCode, 0);
+    for (const char* line :
+         {"PS\t2\tSEQN\t\trecord-number\tvalues\n", "PS\t5\tALTM\t\talarm-on\tvalues\n",
+          "PS\t6\tALON\t\talarm-minutes\tvalues\n", "PS\t9\tMEMO\t\tmemo\ttag\n"})
+        EXPECT_TRUE(shown.out.contains(QString::fromUtf8(line))) << line << shown.out.toStdString();
+
+    QString map = shown.out;
+    map.replace(QStringLiteral("MEMO\t\tmemo"), QStringLiteral("MEMO\t\tnote"));
+    map += QStringLiteral("PS\t40\tX\t\tname\nPS\t3\tSTDY\t\tbirthday-cake\nbroken\n");
+    const QString mapFile = write(QStringLiteral("map.tsv"), map.toUtf8());
+    const ToolRun mapped = convert(Lines(kOddSchedule), ics + QStringList{"--column-map", mapFile});
+    EXPECT_EQ(mapped.exitCode, 0);
+    for (const char* problem :
+         {"map.tsv:9: no such column: 40", "map.tsv:10: unknown meaning", "map.tsv:11: needs five"})
+        EXPECT_TRUE(mapped.err.contains(QString::fromUtf8(problem))) << mapped.err.toStdString();
+    EXPECT_EQ(ReadFile(mapFile), map.toUtf8()) << "the map is never rewritten";
+    QByteArray after = output(QStringLiteral("PS20240305-140709.ics"));
+    EXPECT_TRUE(after.contains("DESCRIPTION:MEMO: 資料\r\n")) << after.toStdString();
+    // Everything but the memo's place and the time stamps stays as it was, UIDs included.
+    const auto steady = [](QByteArray ics) {
+        QList<QByteArray> kept;
+        for (const QByteArray& l : ics.split('\n'))
+            if (!l.startsWith("DTSTAMP") && !l.startsWith("DESCRIPTION")) kept << l;
+        return kept;
+    };
+    EXPECT_EQ(steady(after), steady(before));
+}
+
 TEST_F(ConvertTool, RefusesBadUse) {
     EXPECT_EQ(run({path("missing.cap")}).exitCode, 2);
     EXPECT_EQ(run({}).exitCode, 2);

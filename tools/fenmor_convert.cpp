@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <csignal>
 #include <cstdio>
 #include <utility>
@@ -86,6 +87,19 @@ QString DefaultOutputFolder() {
     return QCoreApplication::applicationDirPath();
 }
 
+void UsageProblem(const QString& text) {
+    WriteUtf8(stderr, QStringLiteral("fenmor-convert: ") + text + u'\n');
+}
+
+// One line per column: kind, column, type or tag, title, meaning, why.
+void PrintColumns(const std::vector<ColumnReport>& columns) {
+    for (const ColumnReport& c : columns)
+        WriteUtf8(stdout, QStringList{c.kind, QString::number(c.column), MapField(c.name),
+                                      MapField(c.title), MeaningName(c.meaning), WhyName(c.why)}
+                                  .join(u'\t') +
+                              u'\n');
+}
+
 int UsageError(const QString& text) {
     WriteUtf8(stderr, QStringLiteral("fenmor-convert: ") + text + u'\n');
     return 2;
@@ -121,6 +135,13 @@ int main(int argc, char** argv) {
     const QCommandLineOption timeZone("time-zone",
                                       "Times in the .ics: floating (default) or system.", "MODE");
     parser.addOptions({encoding, ics, vcf, vcardVersion, timeZone});
+    const QCommandLineOption columns(
+        "columns",
+        "Print each data set's columns (kind, column, type or tag, title, meaning, why) instead "
+        "of writing files.");
+    const QCommandLineOption columnMap(
+        "column-map", "Meanings for columns, in lines as --columns prints them.", "FILE");
+    parser.addOptions({columns, columnMap});
     const UploadOptions uploadOptions;
     uploadOptions.addTo(parser);
     parser.addPositionalArgument("CAPTURE",
@@ -202,7 +223,15 @@ int main(int argc, char** argv) {
         ConfigState state;
         LoadConfig(host, state, path);
     }
-    if (parser.isSet(out)) {
+    // Columns are shown from a conversion into a folder of its own, removed afterwards.
+    QTemporaryDir scratch;
+    const bool showColumns = parser.isSet(columns);
+    if (showColumns) {
+        if (!scratch.isValid()) return UsageError(QStringLiteral("no temporary folder"));
+        exportSettings.ics = exportSettings.vcf = true;
+        options.setText(Option::txDF0,
+                        WithFinalSeparator(QDir::toNativeSeparators(scratch.path())));
+    } else if (parser.isSet(out)) {
         const QString dir = QDir(parser.value(out)).absolutePath();
         QDir().mkpath(dir);
         options.setText(Option::txDF0, WithFinalSeparator(QDir::toNativeSeparators(dir)));
@@ -218,6 +247,11 @@ int main(int argc, char** argv) {
     s.zFMT = options.text(Option::txYMD);
     Exporter exporter(exportSettings);
     s.exports = &exporter;
+    if (parser.isSet(columnMap)) {
+        ColumnMap map = ReadColumnMap(parser.value(columnMap));
+        for (const QString& problem : map.problems) UsageProblem(problem);
+        exporter.setColumnMap(std::move(map));
+    }
 
     // A transfer that gave no record, or a file not written, is a failure: said, and exit 1.
     bool failed = false;
@@ -225,6 +259,7 @@ int main(int argc, char** argv) {
     for (const SavedTransfer& t : transfers) {
         if (!ConvertSavedTransfer(s, t, blockSize)) break;
         written << exporter.written();
+        if (showColumns) PrintColumns(exporter.columns());
         if (s.failures.nothingReadable())
             WriteUtf8(stderr, QStringLiteral("fenmor-convert: ") + t.path + QStringLiteral(": ") +
                                   NothingReadableText(
@@ -235,6 +270,12 @@ int main(int argc, char** argv) {
         failed = failed || s.failures.nothingReadable() || !s.failures.allWritten();
     }
     std::fflush(stdout);
+    if (parser.isSet(columnMap))
+        for (const QString& problem :
+             UnusedEntries(ReadColumnMap(parser.value(columnMap)), parser.value(columnMap),
+                           exporter.mapLinesUsed()))
+            UsageProblem(problem);
+    if (showColumns) return ended ? 1 : 0;
     if (ended || failed) {
         if (upload)
             WriteUtf8(stderr,
