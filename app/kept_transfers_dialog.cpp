@@ -65,15 +65,25 @@ KeptTransfersDialog::KeptTransfersDialog(Reconversion& reconversion, QWidget* pa
         buttons->addButton(QStringLiteral("削除 (&D)"), QDialogButtonBox::ActionRole);
     QPushButton* files = buttons->addButton(QStringLiteral("ファイルから変換 (&F)..."),
                                             QDialogButtonBox::ActionRole);
+    QPushButton* columns =
+        buttons->addButton(QStringLiteral("項目の意味 (&M)..."), QDialogButtonBox::ActionRole);
     buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(convert, &QPushButton::clicked, this, &KeptTransfersDialog::convertSelected);
     connect(remove, &QPushButton::clicked, this, &KeptTransfersDialog::deleteSelected);
     connect(files, &QPushButton::clicked, this, &KeptTransfersDialog::convertChosenFiles);
+    connect(columns, &QPushButton::clicked, this, &KeptTransfersDialog::showColumnsOfSelected);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(table_, &QTableWidget::cellDoubleClicked, this, &KeptTransfersDialog::convertSelected);
     resize(560, 300);
     refresh();
+}
+
+void KeptTransfersDialog::showColumnsOfSelected() {
+    if (const JournalEntry* e = selected()) {
+        r_.showColumnMeanings(e->path);
+        refresh();
+    }
 }
 
 void KeptTransfersDialog::refresh() {

@@ -26,6 +26,7 @@ class KeptTransfersDialog final : public QDialog {
     void convertSelected();
     void deleteSelected();
     void convertChosenFiles();
+    void showColumnsOfSelected();
 
   private:
     [[nodiscard]] const JournalEntry* selected() const;

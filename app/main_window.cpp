@@ -64,6 +64,7 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     session_->endProgram = [this] { close(); };
     exporter_ = std::make_unique<Exporter>(LoadExportSettings(ExtraSettingsPath(programFolder)));
     session_->exports = exporter_.get();
+    loadColumnMap();
     exportPage_ =
         new ExportPage(c_.SSTab1, dpi_, *exporter_, ExtraSettingsPath(programFolder), *messages_);
     interlocks_ = std::make_unique<OptionInterlocks>(c_, *session_);
@@ -227,10 +228,30 @@ void frmZ2P::useJournalFolder(const QString& folder) {
     };
     reconversion_ = std::make_unique<Reconversion>(
         ReconvertContext{this, *session_, receiving, [this] { showDataPage(); },
-                         [this](bool hold) { hold ? HoldReceived(*link_) : ReleaseHeld(*link_); }},
+                         [this](bool hold) { hold ? HoldReceived(*link_) : ReleaseHeld(*link_); },
+                         columnMapPath(), [this] { loadColumnMap(); }},
         journal_.get(), QRect(px(4140), px(1500), px(1065), px(270)));
     reconversion_->button()->setFont(c_.btHELP->font());
     QTimer::singleShot(0, reconversion_.get(), &Reconversion::offerRecovery);
+}
+
+// The user's column meanings live beside the second settings file.
+QString frmZ2P::columnMapPath() const {
+    if (programFolder_.isEmpty()) return {};
+    return QFileInfo(ExtraSettingsPath(programFolder_)).dir().filePath(kColumnMapFileName);
+}
+
+void frmZ2P::loadColumnMap() {
+    const QString path = columnMapPath();
+    if (path.isEmpty() || !QFileInfo::exists(path)) return exporter_->setColumnMap({});
+    ColumnMap map = ReadColumnMap(path);
+    if (!map.problems.isEmpty()) {  // said once the window is up; the defaults stand meanwhile
+        const QString text = QStringLiteral("項目の意味のファイルに読めない行があります：") +
+                             kCrLf + map.problems.join(kCrLf);
+        QTimer::singleShot(
+            0, this, [this, text] { messages_->show(text, Buttons::Ok, Icon::Exclamation, {}); });
+    }
+    exporter_->setColumnMap(std::move(map));
 }
 
 void frmZ2P::btCOPY_Click() {

@@ -71,6 +71,8 @@ class frmZ2P final : public QWidget, private ReceiveView, private StatusLabel, p
     void closeEvent(QCloseEvent* e) override;
 
   private:
+    [[nodiscard]] QString columnMapPath() const;
+    void loadColumnMap();
     void connectControls();
     void fillLists();
     void setListExtent();

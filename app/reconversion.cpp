@@ -14,6 +14,7 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include "app/column_meanings_dialog.h"
 #include "app/kept_transfers_dialog.h"
 #include "core/received_buffer.h"
 #include "journal/journal_files.h"
@@ -165,6 +166,31 @@ bool Reconversion::convertHeld(const QString& path) {
         journal_->waitForDisk();  // the list shows it done once this returns
     }
     return true;
+}
+
+void Reconversion::showColumnMeanings(const QString& path) {
+    const SavedTransfer t = ReadSavedTransfer(path);
+    if (!t.error.isEmpty()) {
+        c_.s.message(t.error, Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::vector<ColumnReport> columns =
+        ColumnsOfTransfer(t.bytes, c_.s.opt, ReadColumnMap(c_.columnMapPath));
+    QApplication::restoreOverrideCursor();
+    if (columns.empty()) {
+        c_.s.message(path + kCrLf +
+                         QStringLiteral("アドレス帳・スケジュール・アクションリストがありません。"),
+                     Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    bool writeAgain = false;
+    ColumnMeaningsDialog dialog(
+        std::move(columns), c_.columnMapPath, [&writeAgain] { writeAgain = true; }, c_.window);
+    if (openDialog_) openDialog_(dialog);
+    if (dialog.exec() != QDialog::Accepted) return;
+    c_.columnMapChanged();
+    if (writeAgain) convertFile(path);
 }
 
 void Reconversion::showKeptTransfers() {

@@ -15,6 +15,7 @@ class QWidget;
 
 namespace fenmor {
 
+class ColumnMeaningsDialog;
 class ReceiveJournal;
 
 // What re-conversion needs of the window.
@@ -25,6 +26,9 @@ struct ReconvertContext {
     std::function<void()> showDataPage;
     // True: the buffer is the conversion's until false; what the port receives meanwhile waits.
     std::function<void(bool)> holdLive = [](bool) {};
+    // The user's column map, and what reads it again once the user has changed it.
+    QString columnMapPath = {};
+    std::function<void()> columnMapChanged = [] {};
 };
 
 // Chooses saved transfers to convert; the platform's dialog, or an answer in tests.
@@ -51,8 +55,15 @@ class Reconversion final : public QObject {
     bool convertFile(const QString& path);
     // The list of kept transfers (modal).
     void showKeptTransfers();
+    // The columns of a saved transfer, their meanings to check and change (modal); "write
+    // again" converts it at once with the changed meanings.
+    void showColumnMeanings(const QString& path);
 
     void setFileChooser(FileChooser* chooser) { chooser_ = chooser; }
+    // Called with the column dialog before it opens (tests answer it from the event loop).
+    void setColumnDialogHook(std::function<void(ColumnMeaningsDialog&)> hook) {
+        openDialog_ = std::move(hook);
+    }
     [[nodiscard]] FileChooser& fileChooser() { return *chooser_; }
     [[nodiscard]] ReceiveJournal* journal() const { return journal_; }
     [[nodiscard]] Session& session() { return c_.s; }
@@ -69,6 +80,7 @@ class Reconversion final : public QObject {
     QPushButton* button_;
     std::unique_ptr<FileChooser> ownChooser_;
     FileChooser* chooser_;
+    std::function<void(ColumnMeaningsDialog&)> openDialog_;
 };
 
 }  // namespace fenmor

@@ -11,6 +11,9 @@
 
 namespace fenmor {
 
+// The map the window keeps beside its settings.
+inline const QString kColumnMapFileName = QStringLiteral("Fenmor-columns.tsv");
+
 struct ColumnMapEntry {
     QString kind;  // "PA", "MS", …
     int column = 0;

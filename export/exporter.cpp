@@ -126,8 +126,9 @@ void Exporter::learnMeanings(const Session& s, ListKind list) {
     for (int k = 2; k <= 31; ++k) {
         const QString name = !types_[k].isEmpty() ? types_[k] : tags_[k];
         if (name.isEmpty() && titles_[k].isEmpty() && samples[k].isEmpty()) continue;
+        const QString first = pending_.empty() ? QString() : pending_.front().record[k];
         runReports_.push_back({s.zKINO, k, name, Unquoted(titles_[k]), samples[k].mid(0, 3),
-                               choices_[k].meaning, choices_[k].why});
+                               Unquoted(first.trimmed()), choices_[k].meaning, choices_[k].why});
     }
     meaningsFor_ = static_cast<int>(list);
 }

@@ -26,7 +26,8 @@ struct ColumnReport {
     int column = 0;
     QString name;  // its "C" type, else its "I" tag
     QString title;
-    QStringList firstValues;
+    QStringList firstValues;  // the first few that are not empty
+    QString firstRecord;      // the data set's first record's value, empty or not
     Meaning meaning = Meaning::Unknown;
     Why why = Why::None;
 };

@@ -15,10 +15,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <csignal>
 #include <map>
 
+#include "app/column_meanings_dialog.h"
 #include "app/kept_transfers_dialog.h"
 #include "app/main_window.h"
 #include "core/sjis.h"
@@ -365,6 +367,49 @@ TEST_F(Recovery, WithoutAJournalFolderNothingOutsideTheProgramsFoldersIsTouched)
     ASSERT_EQ(::stat(QFile::encodeName(work).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
     EXPECT_EQ(ActionLinesPerFile(dir.path()), std::vector<int>{5});  // still received and converted
+}
+
+// The column dialog on a kept transfer: a meaning changed there shows in the preview at once,
+// is kept in the map beside the settings, and "write again" exports with it, UIDs unchanged.
+TEST_F(Recovery, AMeaningChangedInTheColumnDialogIsWrittenAgainWithTheSameUids) {
+    const auto WriteFile = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    WriteFile(dir.path() + "/Fenmor.ini", "[Export]\nICalendar=true\nCharset=utf-8\n");
+    QDir().mkpath(journal());
+    const QString kept = journal() + "/20240305-140709_000001.done";
+    WriteFile(kept, Sjis(QStringLiteral(
+                        "\"I\",\"SEQN\",\"STDY\",\"ENDY\",\"ALTM\",\"ALON\",\"SUBJ\",\"CTG1\","
+                        "\"MEMO\"\r\"D\",\"1\",\"202403051000\",\"202403051100\",\"1\",\"15\","
+                        "\"会議\",\"仕事\",\"資料\"\r")));
+    auto w = start(journal());
+    const auto ics = [this] {
+        QStringList names = QDir(dir.path()).entryList({"*.ics"}, QDir::Files, QDir::Time);
+        return names.isEmpty() ? QByteArray() : ReadFile(dir.path() + u'/' + names.first());
+    };
+    ASSERT_TRUE(w->reconversion()->convertFile(kept));
+    const QByteArray before = ics();
+    ASSERT_TRUE(before.contains("TRIGGER:-PT15M")) << before.toStdString();
+    QString previewBefore, previewAfter;
+    w->reconversion()->setColumnDialogHook([&](ColumnMeaningsDialog& d) {
+        QTimer::singleShot(0, &d, [&] {
+            previewBefore = d.preview();
+            d.setMeaning(7, Meaning::Unknown);  // column 9, the memo, into the description
+            previewAfter = d.preview();
+            d.saveAndWriteAgain();
+        });
+    });
+    Pause(1100);  // another second: the written-again files get names of their own
+    w->reconversion()->showColumnMeanings(kept);
+    EXPECT_TRUE(previewBefore.contains(u"予告: 15 分前")) << previewBefore.toStdString();
+    EXPECT_TRUE(previewAfter.contains(u"MEMO: 資料")) << previewAfter.toStdString();
+    EXPECT_TRUE(ReadFile(dir.path() + "/Fenmor-columns.tsv").contains("PS\t9\tMEMO\t\tnote\tuser"));
+    const QByteArray after = ics();
+    EXPECT_TRUE(after.contains("DESCRIPTION:MEMO: 資料")) << after.toStdString();
+    const auto uid = [](const QByteArray& b) { return b.mid(b.indexOf("UID:"), 50); };
+    EXPECT_EQ(uid(after), uid(before));
 }
 
 }  // namespace
