@@ -109,6 +109,11 @@ for scale, suffix in ((1, ""), (1.5, "-150")):
         key(s.env, "Return")  # Yes: the port closes
         click(s.env, 311, 108, scale)  # 再変換: the journal's transfers
         s.shot("kept-transfers.png", 640, 440)
+        click(s.env, 60, 75, scale)  # the newest transfer, then its columns' meanings
+        key(s.env, "alt+m")
+        time.sleep(1.5)
+        s.shot("column-meanings.png", 800, 600)
+        key(s.env, "Escape")
         key(s.env, "Escape")
         click(s.env, 372, 109, scale)  # Help
         s.shot("help-shown.png")
