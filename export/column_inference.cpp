@@ -103,20 +103,24 @@ Meaning ByShape(ListKind list, const ColumnChoices& c, Shape shape) {
     }
 }
 
+bool IsAlarm(Meaning m) { return m == Meaning::AlarmMinutes || m == Meaning::AlarmOn; }
+
 // Two alarm columns, one of 0 and 1 only: that one is the switch, the other the minutes,
-// whichever way their names read.
+// whichever way their names read. A column no name explains, beside an alarm column, counts.
 void SettleAlarm(ColumnChoices& c, const ColumnSamples& samples) {
-    int flag = 0, minutes = 0, count = 0;
+    int flag = 0, minutes = 0, named = 0;
     for (int k = 2; k <= 31; ++k) {
-        if (c[k].meaning != Meaning::AlarmMinutes && c[k].meaning != Meaning::AlarmOn) continue;
-        ++count;
+        const bool beside = c[k].meaning == Meaning::Unknown &&
+                            (IsAlarm(c[k - 1].meaning) || (k < 31 && IsAlarm(c[k + 1].meaning)));
+        if (!IsAlarm(c[k].meaning) && !beside) continue;
+        named += beside ? 0 : 1;
         const Shape s = CommonShape(samples[k]);
         if (s == Shape::Flag)
             flag = flag ? -1 : k;
         else if (s == Shape::SmallNumber)
             minutes = minutes ? -1 : k;
     }
-    if (count != 2 || flag <= 0 || minutes <= 0) return;
+    if (named == 0 || flag <= 0 || minutes <= 0) return;
     if (c[flag].why == Why::User || c[minutes].why == Why::User) return;
     if (c[flag].meaning != Meaning::AlarmOn) c[flag] = {Meaning::AlarmOn, Why::Values};
     if (c[minutes].meaning != Meaning::AlarmMinutes)
