@@ -25,6 +25,7 @@
 #include "core/data_set.h"
 #include "core/help_document.h"
 #include "core/received_buffer.h"
+#include "dav/dav_state.h"
 #include "journal/receive_journal.h"
 #include "locations/app_locations.h"
 #include "serial/com_names.h"
@@ -66,6 +67,9 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     session_->exports = exporter_.get();
     exportPage_ =
         new ExportPage(c_.SSTab1, dpi_, *exporter_, ExtraSettingsPath(programFolder), *messages_);
+    serverPage_ = new ServerPage(c_.SSTab1, dpi_, ExtraSettingsPath(programFolder),
+                                 DefaultStatePath(locations_.dataFolder), *messages_, *list_);
+    serverPage_->lastTransferFiles = [this] { return exporter_->written(); };
     interlocks_ = std::make_unique<OptionInterlocks>(c_, *session_);
     ownDialog_ = std::make_unique<FileDialogService>(this);
     dialog_ = ownDialog_.get();
@@ -164,6 +168,7 @@ void frmZ2P::setListExtent() {
 void frmZ2P::useLocations(const AppLocations& where, const QString& configProblem) {
     locations_ = where;
     configProblem_ = configProblem;
+    serverPage_->setStateFile(DefaultStatePath(where.dataFolder));
 }
 
 // With a configuration folder that cannot be written, a file already there is still read;
