@@ -34,6 +34,26 @@
 namespace fenmor {
 namespace {
 
+// The exporter as the session sees it, telling the window when a run has written its files.
+class SendingSink final : public ExportSink {
+  public:
+    SendingSink(Exporter& exporter, std::function<void()> ended)
+        : exporter_(exporter), ended_(std::move(ended)) {}
+    void outputFileOpened(OutputFile& file) override { exporter_.outputFileOpened(file); }
+    void lineArrived(const QString& line) override { exporter_.lineArrived(line); }
+    void recordDispatched(Session& s, const ParsedRecord& parsed) override {
+        exporter_.recordDispatched(s, parsed);
+    }
+    void runEnded(Session& s) override {
+        exporter_.runEnded(s);
+        ended_();
+    }
+
+  private:
+    Exporter& exporter_;
+    std::function<void()> ended_;
+};
+
 constexpr int kStandardWidth = 7680;
 constexpr int kStandardHeight = 6480;
 
@@ -64,7 +84,14 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
         std::make_unique<Session>(*options_, *messages_, *list_, static_cast<StatusLabel&>(*this));
     session_->endProgram = [this] { close(); };
     exporter_ = std::make_unique<Exporter>(LoadExportSettings(ExtraSettingsPath(programFolder)));
-    session_->exports = exporter_.get();
+    sendingSink_ = std::make_unique<SendingSink>(*exporter_, [this] {
+        // After the receive path has finished with the run.
+        QTimer::singleShot(0, this, [this] {
+            if (serverPage_->sendAfterEveryTransfer() && !exporter_->written().isEmpty())
+                serverPage_->send(exporter_->written());
+        });
+    });
+    session_->exports = sendingSink_.get();
     exportPage_ =
         new ExportPage(c_.SSTab1, dpi_, *exporter_, ExtraSettingsPath(programFolder), *messages_);
     serverPage_ = new ServerPage(c_.SSTab1, dpi_, ExtraSettingsPath(programFolder),

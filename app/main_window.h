@@ -117,6 +117,7 @@ class frmZ2P final : public QWidget, private ReceiveView, private StatusLabel, p
     std::unique_ptr<Session> session_;
     std::unique_ptr<Exporter>
         exporter_;  // the files beside the output file; settings in Fenmor.ini
+    std::unique_ptr<ExportSink> sendingSink_;  // the exporter, then the sending when ticked
     ExportPage* exportPage_ = nullptr;
     ServerPage* serverPage_ = nullptr;  // "送信先": sending the exports to a server
     std::unique_ptr<OptionInterlocks> interlocks_;
