@@ -65,6 +65,13 @@ KeptTransfersDialog::KeptTransfersDialog(Reconversion& reconversion, QWidget* pa
         buttons->addButton(QStringLiteral("削除 (&D)"), QDialogButtonBox::ActionRole);
     QPushButton* files = buttons->addButton(QStringLiteral("ファイルから変換 (&F)..."),
                                             QDialogButtonBox::ActionRole);
+    if (r_.context().sendToServer) {
+        QPushButton* send =
+            buttons->addButton(QStringLiteral("サーバーへ送る"), QDialogButtonBox::ActionRole);
+        connect(send, &QPushButton::clicked, this, [this] {
+            if (const JournalEntry* e = selected()) r_.context().sendToServer(e->path);
+        });
+    }
     buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(convert, &QPushButton::clicked, this, &KeptTransfersDialog::convertSelected);

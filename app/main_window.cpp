@@ -259,7 +259,8 @@ void frmZ2P::useJournalFolder(const QString& folder) {
     };
     reconversion_ = std::make_unique<Reconversion>(
         ReconvertContext{this, *session_, receiving, [this] { showDataPage(); },
-                         [this](bool hold) { hold ? HoldReceived(*link_) : ReleaseHeld(*link_); }},
+                         [this](bool hold) { hold ? HoldReceived(*link_) : ReleaseHeld(*link_); },
+                         [this](const QString& path) { serverPage_->sendSaved(path); }},
         journal_.get(), QRect(px(4140), px(1500), px(1065), px(270)));
     reconversion_->button()->setFont(c_.btHELP->font());
     QTimer::singleShot(0, reconversion_.get(), &Reconversion::offerRecovery);

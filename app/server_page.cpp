@@ -8,13 +8,19 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 #include "app/controls.h"
 #include "app/data_list_view.h"
+#include "core/data_set.h"
+#include "core/option_set.h"
 #include "core/services.h"
+#include "core/session.h"
 #include "dav/dav_items.h"
 #include "dav/dav_sender.h"
 #include "dav/password_store.h"
+#include "export/exporter.h"
+#include "reconvert/saved_transfer.h"
 
 namespace fenmor {
 namespace {
@@ -46,6 +52,33 @@ QString MainFields(const QByteArray& body) {
         if (!value.isEmpty()) out << QString::fromLatin1(name) + u'=' + value;
     }
     return out.join(QStringLiteral("; "));
+}
+
+// The files a kept transfer gives with calendar and address-book files on, written in folder.
+QStringList ConvertForSending(const QString& path, const QString& folder, QString& error) {
+    const SavedTransfer t = ReadSavedTransfer(path);
+    if (!t.error.isEmpty()) {
+        error = t.error;
+        return {};
+    }
+    OptionStore options;
+    options.setValue(Option::cobPT, 3);  // what a first start chooses
+    options.setValue(Option::cobSP, 13);
+    options.setText(Option::txDF0, WithFinalSeparator(folder));
+    SilentServices silent;
+    Session s(options, silent, silent, silent);
+    s.endProgram = [] {};
+    s.zDEF = WithFinalSeparator(folder);
+    s.zFMT = options.text(Option::txYMD);
+    ExportSettings settings;
+    settings.ics = true;
+    settings.vcf = true;
+    Exporter exporter(settings);
+    s.exports = &exporter;
+    ConvertSavedTransfer(s, t);
+    if (exporter.written().isEmpty())
+        error = QStringLiteral("%1 に予定・ToDo・アドレス帳はありません。").arg(path);
+    return exporter.written();
 }
 
 }  // namespace
@@ -114,6 +147,25 @@ ServerPage::ServerPage(QTabWidget* tabs, double dpi, const QString& iniPath, QSt
 }
 
 ServerPage::~ServerPage() = default;
+
+void ServerPage::ended() {
+    sending_ = false;
+    savedCopy_.reset();
+}
+
+void ServerPage::sendSaved(const QString& journalPath) {
+    if (sending_) return;
+    savedCopy_ = std::make_unique<QTemporaryDir>();
+    QString error;
+    const QStringList files = ConvertForSending(journalPath, savedCopy_->path(), error);
+    if (!error.isEmpty()) {
+        savedCopy_.reset();
+        messages_.show(error, Buttons::Ok, Icon::Exclamation, {});
+        return;
+    }
+    send(files);
+    if (!sending_) savedCopy_.reset();  // refused before it began
+}
 
 bool ServerPage::sendAfterEveryTransfer() const { return ckAUTO->isChecked(); }
 
@@ -192,7 +244,7 @@ void ServerPage::withPassword(DavAccount account, const QStringList& files) {
                 const std::optional<QString> typed =
                     prompt_->ask(account.url.toString(), account.user);
                 if (!typed) {
-                    sending_ = false;
+                    ended();
                     return;
                 }
                 account.password = *typed;
@@ -207,7 +259,7 @@ void ServerPage::start(DavAccount account, const QStringList& files) {
     std::vector<DavItem> items = ItemsOfFiles(files, &error);
     if (items.empty()) {
         list_.append(error.isEmpty() ? QStringLiteral("サーバーへ送る項目がありません。") : error);
-        sending_ = false;
+        ended();
         return;
     }
     auto* sender = new DavSender(account, stateFile_, this);
@@ -245,9 +297,12 @@ void ServerPage::finish(const DavAccount& account, const QStringList& files,
             again.trustedFingerprint = fp;
             sending_ = true;
             start(again, files);
+            return;
         }
+        ended();
         return;
     }
+    ended();
     list_.append(QStringLiteral("サーバー %1（%2）: ").arg(account.url.host(), account.user) +
                  QStringLiteral("新規 %1、更新 %2、変更なし %3、競合 %4、失敗 %5")
                      .arg(outcome.added)

@@ -16,6 +16,7 @@
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QTemporaryDir;
 class QTabWidget;
 
 namespace fenmor {
@@ -43,6 +44,10 @@ class ServerPage final : public QWidget {
     void setStateFile(const QString& path) { stateFile_ = path; }
     // Sends the items of these .ics and .vcf files; the end is one line in the data list.
     void send(const QStringList& files);
+    // Sends a kept transfer: converted again with calendar and address-book files into a
+    // temporary folder by a session of its own, so the saved files and the journal stay as they
+    // are; the folder goes when the sending ends.
+    void sendSaved(const QString& journalPath);
     [[nodiscard]] bool sendAfterEveryTransfer() const;
     [[nodiscard]] bool sending() const { return sending_; }
 
@@ -62,6 +67,7 @@ class ServerPage final : public QWidget {
     void start(DavAccount account, const QStringList& files);
     void finish(const DavAccount& account, const QStringList& files, const DavOutcome& outcome);
     void noKeyring();
+    void ended();
 
     QString iniPath_;
     QString stateFile_;
@@ -70,6 +76,7 @@ class ServerPage final : public QWidget {
     PasswordStore* store_;
     std::unique_ptr<PasswordPrompt> ownPrompt_;
     PasswordPrompt* prompt_;
+    std::unique_ptr<QTemporaryDir> savedCopy_;  // the kept transfer's files being sent
     bool sending_ = false;
     bool noKeyringSaid_ = false;
 };

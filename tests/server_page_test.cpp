@@ -98,11 +98,22 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
     ASSERT_TRUE(lastLineHas(QStringLiteral("新規 0、更新 0、変更なし 5、競合 0、失敗 0")))
         << window.dataList().lines().back().toStdString();
 
+    // A kept transfer of three more: sent from a conversion of its own, the file as it was.
+    const QString saved = folder.path() + QStringLiteral("/kept.cap");
+    QFile rcv(saved);
+    ASSERT_TRUE(rcv.open(QIODevice::WriteOnly));
+    rcv.write(ActionList(0, 8));
+    rcv.close();
+    page.sendSaved(saved);
+    ASSERT_TRUE(lastLineHas(QStringLiteral("新規 3、更新 0、変更なし 5、競合 0、失敗 0")))
+        << window.dataList().lines().back().toStdString();
+    EXPECT_EQ(ReadFile(saved), ActionList(0, 8));
+
     const QStringList stored =
         QDir(serverFolder.path() + QStringLiteral("/store/collection-root/alice/cal"))
             .entryList({QStringLiteral("*.ics")}, QDir::Files);
-    EXPECT_EQ(stored.size(), 5);
-    EXPECT_EQ(prompt.asked, 2);
+    EXPECT_EQ(stored.size(), 8);
+    EXPECT_EQ(prompt.asked, 3);
     int keyringSaid = 0;
     for (const auto& m : messages.shown)
         keyringSaid += m.text.contains(QStringLiteral("キーリング"));
