@@ -181,7 +181,8 @@ void ServerPage::storePassword() {
     const QString password = txPASS->text();
     if (password.isEmpty()) return;
     txPASS->clear();
-    store_->write(txURL->text().trimmed(), txUSER->text().trimmed(), password);
+    // The key as the sending (and the converter) reads it: the URL as QUrl spells it.
+    store_->write(QUrl(txURL->text().trimmed()).toString(), txUSER->text().trimmed(), password);
 }
 
 void ServerPage::noKeyring() {
