@@ -257,6 +257,8 @@ class CompactTabsStyle final : public QProxyStyle {
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
         const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        // Narrow side margins too: four pages' tabs end before the buttons beside them.
+        if (metric == PM_TabBarTabHSpace) return std::min(value, 8);
         return metric == PM_TabBarTabVSpace ? std::min(value, 6) : value;
     }
 };

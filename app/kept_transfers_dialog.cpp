@@ -67,6 +67,13 @@ KeptTransfersDialog::KeptTransfersDialog(Reconversion& reconversion, QWidget* pa
                                             QDialogButtonBox::ActionRole);
     QPushButton* columns =
         buttons->addButton(QStringLiteral("項目の意味 (&M)..."), QDialogButtonBox::ActionRole);
+    if (r_.context().sendToServer) {
+        QPushButton* send =
+            buttons->addButton(QStringLiteral("サーバーへ送る"), QDialogButtonBox::ActionRole);
+        connect(send, &QPushButton::clicked, this, [this] {
+            if (const JournalEntry* e = selected()) r_.context().sendToServer(e->path);
+        });
+    }
     buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(convert, &QPushButton::clicked, this, &KeptTransfersDialog::convertSelected);

@@ -25,6 +25,7 @@
 #include "core/data_set.h"
 #include "core/help_document.h"
 #include "core/received_buffer.h"
+#include "dav/dav_state.h"
 #include "journal/receive_journal.h"
 #include "locations/app_locations.h"
 #include "serial/com_names.h"
@@ -32,6 +33,26 @@
 
 namespace fenmor {
 namespace {
+
+// The exporter as the session sees it, telling the window when a run has written its files.
+class SendingSink final : public ExportSink {
+  public:
+    SendingSink(Exporter& exporter, std::function<void()> ended)
+        : exporter_(exporter), ended_(std::move(ended)) {}
+    void outputFileOpened(OutputFile& file) override { exporter_.outputFileOpened(file); }
+    void lineArrived(const QString& line) override { exporter_.lineArrived(line); }
+    void recordDispatched(Session& s, const ParsedRecord& parsed) override {
+        exporter_.recordDispatched(s, parsed);
+    }
+    void runEnded(Session& s) override {
+        exporter_.runEnded(s);
+        ended_();
+    }
+
+  private:
+    Exporter& exporter_;
+    std::function<void()> ended_;
+};
 
 constexpr int kStandardWidth = 7680;
 constexpr int kStandardHeight = 6480;
@@ -63,10 +84,20 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
         std::make_unique<Session>(*options_, *messages_, *list_, static_cast<StatusLabel&>(*this));
     session_->endProgram = [this] { close(); };
     exporter_ = std::make_unique<Exporter>(LoadExportSettings(ExtraSettingsPath(programFolder)));
-    session_->exports = exporter_.get();
+    sendingSink_ = std::make_unique<SendingSink>(*exporter_, [this] {
+        // After the receive path has finished with the run.
+        QTimer::singleShot(0, this, [this] {
+            if (serverPage_->sendAfterEveryTransfer() && !exporter_->written().isEmpty())
+                serverPage_->send(exporter_->written());
+        });
+    });
+    session_->exports = sendingSink_.get();
     loadColumnMap();
     exportPage_ =
         new ExportPage(c_.SSTab1, dpi_, *exporter_, ExtraSettingsPath(programFolder), *messages_);
+    serverPage_ = new ServerPage(c_.SSTab1, dpi_, ExtraSettingsPath(programFolder),
+                                 DefaultStatePath(locations_.dataFolder), *messages_, *list_);
+    serverPage_->lastTransferFiles = [this] { return exporter_->written(); };
     interlocks_ = std::make_unique<OptionInterlocks>(c_, *session_);
     ownDialog_ = std::make_unique<FileDialogService>(this);
     dialog_ = ownDialog_.get();
@@ -165,6 +196,7 @@ void frmZ2P::setListExtent() {
 void frmZ2P::useLocations(const AppLocations& where, const QString& configProblem) {
     locations_ = where;
     configProblem_ = configProblem;
+    serverPage_->setStateFile(DefaultStatePath(where.dataFolder));
 }
 
 // With a configuration folder that cannot be written, a file already there is still read;
@@ -229,6 +261,7 @@ void frmZ2P::useJournalFolder(const QString& folder) {
     reconversion_ = std::make_unique<Reconversion>(
         ReconvertContext{this, *session_, receiving, [this] { showDataPage(); },
                          [this](bool hold) { hold ? HoldReceived(*link_) : ReleaseHeld(*link_); },
+                         [this](const QString& path) { serverPage_->sendSaved(path); },
                          columnMapPath(), [this] { loadColumnMap(); }},
         journal_.get(), QRect(px(4140), px(1500), px(1065), px(270)));
     reconversion_->button()->setFont(c_.btHELP->font());

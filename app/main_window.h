@@ -13,6 +13,7 @@
 #include "app/export_page.h"
 #include "app/option_interlocks.h"
 #include "app/port_list.h"
+#include "app/server_page.h"
 #include "app/window_options.h"
 #include "core/output_file_selection.h"
 #include "core/session.h"
@@ -43,6 +44,7 @@ class frmZ2P final : public QWidget, private ReceiveView, private StatusLabel, p
     [[nodiscard]] double dpi() const { return dpi_; }
     [[nodiscard]] PortList& portList() { return *portList_; }
     [[nodiscard]] ExportPage& exportPage() { return *exportPage_; }
+    [[nodiscard]] ServerPage& serverPage() { return *serverPage_; }
 
     // The file dialog and the printer to use instead of the platform's (tests answer them).
     void setFileDialog(FileDialog* dialog) { dialog_ = dialog; }
@@ -117,7 +119,9 @@ class frmZ2P final : public QWidget, private ReceiveView, private StatusLabel, p
     std::unique_ptr<Session> session_;
     std::unique_ptr<Exporter>
         exporter_;  // the files beside the output file; settings in Fenmor.ini
+    std::unique_ptr<ExportSink> sendingSink_;  // the exporter, then the sending when ticked
     ExportPage* exportPage_ = nullptr;
+    ServerPage* serverPage_ = nullptr;  // "送信先": sending the exports to a server
     std::unique_ptr<OptionInterlocks> interlocks_;
     std::unique_ptr<FileDialog> ownDialog_;
     FileDialog* dialog_ = nullptr;

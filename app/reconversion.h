@@ -26,6 +26,8 @@ struct ReconvertContext {
     std::function<void()> showDataPage;
     // True: the buffer is the conversion's until false; what the port receives meanwhile waits.
     std::function<void(bool)> holdLive = [](bool) {};
+    // Sends a kept transfer's calendar and address-book items to the server (none: no command).
+    std::function<void(const QString& journalPath)> sendToServer;
     // The user's column map, and what reads it again once the user has changed it.
     QString columnMapPath = {};
     std::function<void()> columnMapChanged = [] {};
@@ -67,6 +69,7 @@ class Reconversion final : public QObject {
     [[nodiscard]] FileChooser& fileChooser() { return *chooser_; }
     [[nodiscard]] ReceiveJournal* journal() const { return journal_; }
     [[nodiscard]] Session& session() { return c_.s; }
+    [[nodiscard]] const ReconvertContext& context() const { return c_; }
     [[nodiscard]] QPushButton* button() const { return button_; }
 
   protected:

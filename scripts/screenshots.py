@@ -96,9 +96,11 @@ for scale, suffix in ((1, ""), (1.5, "-150")):
     click(s.env, 253, 55, scale)  # the port list's arrow: the list opens with its marks
     s.shot(f"port-list{suffix}.png", 640, 440)
     key(s.env, "Escape")
-    click(s.env, 197, 108, scale)  # the export page
+    click(s.env, 157, 108, scale)  # the export page
     s.shot(f"export-page{suffix}.png")
-    click(s.env, 122, 108, scale)  # back to the options page
+    click(s.env, 207, 108, scale)  # the page 送信先
+    s.shot(f"server-page{suffix}.png")
+    click(s.env, 90, 108, scale)  # back to the options page
     if scale == 1:
         run("xdotool", "mousemove", "215", "55", "click", "3", env=s.env)  # the list's own menu
         time.sleep(0.8)
@@ -117,7 +119,7 @@ for scale, suffix in ((1, ""), (1.5, "-150")):
         key(s.env, "Escape")
         click(s.env, 372, 109, scale)  # Help
         s.shot("help-shown.png")
-        click(s.env, 122, 108, scale)  # the options page
+        click(s.env, 90, 108, scale)  # the options page
         click(s.env, 28, 367, scale)   # schedules as separated values
         s.shot("options-schedules-as-values.png")
     s.close()

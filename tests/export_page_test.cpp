@@ -26,8 +26,9 @@ class ExportPageTest : public WindowFixture {
 TEST_F(ExportPageTest, ChoicesAreKeptInTheSecondSettingsFile) {
     start();
     QTabWidget* tabs = window->controls().SSTab1;
-    ASSERT_EQ(tabs->count(), 3);
+    ASSERT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->tabText(2), QStringLiteral("書き出し "));
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("送信先"));
     EXPECT_TRUE(page().opCHR[0]->isChecked());
     EXPECT_FALSE(page().opTZ[0]->isEnabled());  // greyed until the calendar file is chosen
     page().opCHR[2]->click();
