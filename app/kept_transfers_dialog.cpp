@@ -82,7 +82,7 @@ KeptTransfersDialog::KeptTransfersDialog(Reconversion& reconversion, QWidget* pa
     connect(columns, &QPushButton::clicked, this, &KeptTransfersDialog::showColumnsOfSelected);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(table_, &QTableWidget::cellDoubleClicked, this, &KeptTransfersDialog::convertSelected);
-    resize(560, 300);
+    resize(780, 300);  // room for every command in one row
     refresh();
 }
 

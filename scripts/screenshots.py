@@ -110,7 +110,7 @@ for scale, suffix in ((1, ""), (1.5, "-150")):
         s.shot("saved-data-page.png")
         key(s.env, "Return")  # Yes: the port closes
         click(s.env, 311, 108, scale)  # 再変換: the journal's transfers
-        s.shot("kept-transfers.png", 640, 440)
+        s.shot("kept-transfers.png", 800, 440)
         click(s.env, 60, 75, scale)  # the newest transfer, then its columns' meanings
         key(s.env, "alt+m")
         time.sleep(1.5)
