@@ -161,8 +161,66 @@ def patterns():
         write("date_pattern", name, pattern.encode("cp932") + t)
 
 
+def exporter_tail(vcard3=False, system_zone=False, charset=0, hkana=0, csvd=0, block=512, map_size=0):
+    seq = [int(vcard3), int(system_zone), charset, hkana, csvd, (block - 1) // 4, (block - 1) % 4,
+           map_size >> 8, map_size & 255]
+    return bytes(reversed(seq))
+
+
+def exported(name, transfer, column_map, **choices):
+    """A transfer, then the map's lines (kind, column, type or tag, title, meaning) in UTF-8."""
+    text = "".join("\t".join(map(str, row)) + "\n" for row in column_map).encode("utf-8")
+    write("exporter", name, transfer + text + exporter_tail(map_size=len(text), **choices))
+
+
+def exports():
+    book = line("I", "RECN", "CTGR", "", "", "CTGR", "NAME")
+    book += line("D", "1", "", "", "", "1", "仕事") + line("D", "2", "", "", "", "2", "家族")
+    book += line("I", "RECN", "CTGR", "NAME", "FURI", "ZIPC", "TEL1", "TEL2", "MEMO", "LTDY")
+    book += line("D", "1", "1", "山田, 太郎 ﾀﾛ", "ﾔﾏﾀﾞ ﾀﾛｳ", "100-0001", "03-1234-5678", "090-1111-2222",
+                 "1行目" + US + "ｶﾞｷﾞｸﾞ､長いメモ; \\" * 6, "202403021015")
+    book += line("D", "2", "取引先", "", "", "", "", "", "名前なし", "202403021015")
+    exported("pi-address-book", book,
+             [("PA", 8, "TEL2", "", "mobile"), ("PA", 9, "MEMO", "", "note"), ("PA", 5, "FURI", "", "nickname"),
+              ("PA", 40, "X", "", "name"), ("broken",)],
+             block=7, charset=1)
+
+    plan = line("I", "SEQN", "STDY", "ENDY", "ALTM", "ALON", "SUBJ", "CTG1", "MEMO")
+    plan += line("D", "1", "202403051000", "202403051100", "0", "5", "会議" + US + "第3会議室", "仕事", "資料")
+    plan += line("D", "2", "20240306", "", "1", "15", "打合せ " * 30, "3", "")
+    plan += line("D", "3", "", "202403071500", "1", "", "終わりだけ", "", "")
+    exported("pi-schedule", plan,
+             [("PS", 2, "SEQN", "", "record-number"), ("PS", 5, "ALTM", "", "alarm-on"),
+              ("PS", 6, "ALON", "", "alarm-minutes"), ("PS", 9, "MEMO", "", "note"), ("PS", 3, "STDY", "", "cake")],
+             system_zone=True, block=64)
+
+    mi = line("M", "MI", "1", "", "", "", "SCHEDULE", "2", "", "20240301090000")
+    mi += line("C", "NUMB", "CHAR", "TIME", "CHAR", "CHAR", "CHAR", "TIME", "TIME", "CHAR", "CHAR", "CHAR",
+               "CHAR", "CHAR")
+    mi += line("T", "番号", "", "更新日時", "", "", "", "開始", "終了", "内容", "メモ", "予告", "予告ON", "分類")
+    mi += line("D", "1", "", "20240302101500", "", "", "", "202403051400", "202403051500", "打合せ", "資料を持参",
+               "10", "1", "ﾌﾟﾗｲﾍﾞｰﾄ")
+    mi += line("D", "2", "", "20240302101500", "", "", "", "20240306", "", "創立記念日", "", "", "0", "")
+    exported("mi-schedule", mi,
+             [("MS", 11, "CHAR", "メモ", "memo"), ("MS", 12, "CHAR", "予告", "alarm-minutes"),
+              ("MS", 13, "CHAR", "予告ON", "alarm-on"), ("MS", 14, "CHAR", "分類", "category")],
+             hkana=1, block=1000)
+
+    todo = line("M", "MI", "1", "", "", "", "TODO LIST", "3", "", "20010316090512")
+    todo += line("T", "", "", "", "", "", "", "件名", "期限", "完了", "優先度", "分類", "ﾒﾓ")
+    todo += line("D", "1", "", "", "", "", "", "見積書, 送付; 至急", "200103201700", "0", "1", "仕事", "山崎さん")
+    todo += line("D", "2", "", "", "", "", "", "", "20010231", "済", "?", "", "件名なし")
+    todo += line("I", "RECN", "ITEM", "FNDY", "CHCK", "PRTY", "ETDY", "LTDY", "MEMO")
+    todo += line("D", "1", "請求書の発行", "20240305", "1", "1", "20240310", "202403021015", "2月分")
+    exported("action-lists", todo,
+             [("MT", 12, "", "優先度", "priority"), ("MT", 13, "", "分類", "category"),
+              ("PT", 3, "ITEM", "", "subject"), ("PT", 9, "MEMO", "", "note")],
+             vcard3=True, csvd=1, charset=2, block=33)
+
+
 transfers()
 parser_lines()
 documents()
 configs()
 patterns()
+exports()
