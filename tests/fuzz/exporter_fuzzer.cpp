@@ -24,20 +24,25 @@ namespace {
 using namespace fenmor;
 using namespace fenmor::fuzz;
 
-// A line as a message shows it: control bytes and bytes outside ASCII as \xNN.
+bool ValidUtf8(const QByteArray& bytes) { return QString::fromUtf8(bytes).toUtf8() == bytes; }
+
+// A line as a message shows it: control bytes, and every byte beyond ASCII in a line that is not
+// UTF-8, as \xNN.
 QString Shown(const QByteArray& line) {
-    QString out;
-    for (char c : line.left(120)) {
+    const bool utf8 = ValidUtf8(line);
+    QByteArray out;
+    for (char c : line.left(160)) {
         const auto b = static_cast<unsigned char>(c);
-        out += b >= 0x20 && b < 0x7f ? QString(QChar(b))
-                                     : QStringLiteral("\\x%1").arg(b, 2, 16, QChar(u'0'));
+        if (b < 0x20 || b == 0x7f || (b > 0x7f && !utf8))
+            out += QStringLiteral("\\x%1").arg(b, 2, 16, QChar(u'0')).toLatin1();
+        else
+            out += c;
     }
-    return out;
+    return QString::fromUtf8(out);
 }
 
 // The file's lines, each ended by CR LF and at most 75 octets, unfolded into content lines.
 QList<QByteArray> ContentLines(const QByteArray& bytes, const QString& path) {
-    Check(QString::fromUtf8(bytes).toUtf8() == bytes, "valid UTF-8", path);
     QList<QByteArray> lines;
     for (qsizetype at = 0; at < bytes.size();) {
         const qsizetype end = bytes.indexOf("\r\n", at);
@@ -46,6 +51,8 @@ QList<QByteArray> ContentLines(const QByteArray& bytes, const QString& path) {
         const QByteArray line = bytes.mid(at, end - at);
         Check(!line.contains('\r') && !line.contains('\n'), "no bare CR or LF",
               where + QStringLiteral(": ") + Shown(line));
+        // CR and LF are single bytes of their own in UTF-8: the file is UTF-8 when each line is.
+        Check(ValidUtf8(line), "valid UTF-8", where + QStringLiteral(": ") + Shown(line));
         Check(line.size() <= 75, "content lines of at most 75 octets",
               where + QStringLiteral(": %1 octets: ").arg(line.size()) + Shown(line));
         if (line.startsWith(' ') || line.startsWith('\t')) {
