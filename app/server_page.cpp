@@ -48,16 +48,6 @@ class DialogPasswordPrompt final : public PasswordPrompt {
 
 QString TrustKey(const QString& host) { return QStringLiteral("Server/Trust_") + host; }
 
-// The fields a user tells two copies of an item apart by.
-QString MainFields(const QByteArray& body) {
-    QStringList out;
-    for (const char* name : {"SUMMARY", "FN", "DTSTART", "DUE", "TEL", "EMAIL", "LOCATION"}) {
-        const QString value = PropertyValue(body, name);
-        if (!value.isEmpty()) out << QString::fromLatin1(name) + u'=' + value;
-    }
-    return out.join(QStringLiteral("; "));
-}
-
 // The files a kept transfer gives with calendar and address-book files on, written in folder.
 // The user's export choices and column meanings hold here too, so that what is sent is what
 // the window writes.

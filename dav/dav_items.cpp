@@ -152,4 +152,13 @@ std::vector<DavItem> ItemsOfFiles(const QStringList& paths, QString* error) {
     return items;
 }
 
+QString MainFields(const QByteArray& body) {
+    QStringList out;
+    for (const char* name : {"SUMMARY", "FN", "DTSTART", "DUE", "TEL", "EMAIL", "LOCATION"}) {
+        const QString value = PropertyValue(body, name);
+        if (!value.isEmpty()) out << QString::fromLatin1(name) + u'=' + value;
+    }
+    return out.join(QStringLiteral("; "));
+}
+
 }  // namespace fenmor

@@ -29,6 +29,8 @@ struct DavItem {
 
 // The value of the first line named name (unfolded, parameters dropped, not unescaped).
 [[nodiscard]] QString PropertyValue(const QByteArray& body, const QByteArray& name);
+// The fields a user tells two copies of an item apart by ("SUMMARY=…; DTSTART=…").
+[[nodiscard]] QString MainFields(const QByteArray& body);
 
 // The resource name of an item in its collection: the UID with only safe characters, and the
 // extension of its kind.

@@ -62,7 +62,9 @@ TEST(DavState, EachItemIsSentOnlyWhenItsContentChangedAndNeverOverAServerCopy) {
         const auto found = items.constFind("1@fenmor");
         const DavRecord* kept = found == items.cend() ? nullptr : &*found;
         EXPECT_EQ(StepFor(kept, ContentHash(r.now)), r.step);
-        if (kept) EXPECT_EQ(kept->etag, "\"e1\"");
+        if (kept) {
+            EXPECT_EQ(kept->etag, "\"e1\"");
+        }
     }
 }
 

@@ -21,15 +21,6 @@ void Say(std::FILE* to, const QString& text) {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), to);
 }
 
-QString MainFields(const QByteArray& body) {
-    QStringList out;
-    for (const char* name : {"SUMMARY", "FN", "DTSTART", "DUE", "TEL", "EMAIL", "LOCATION"}) {
-        const QString value = PropertyValue(body, name);
-        if (!value.isEmpty()) out << QString::fromLatin1(name) + u'=' + value;
-    }
-    return out.join(QStringLiteral("; "));
-}
-
 QString KeyringPassword(const DavAccount& account) {
 #ifdef FENMOR_HAS_KEYRING
     PasswordStore store;
