@@ -1,6 +1,7 @@
 #include "core/char_conversions.h"
 
 #include <array>
+#include <utility>
 
 #include "core/sjis.h"
 
@@ -13,24 +14,64 @@ constexpr char16_t kHalfLast = 0xFF9F;
 
 bool IsHalfWidth(QChar c) { return c.unicode() >= kHalfFirst && c.unicode() <= kHalfLast; }
 
-// The Japanese locale's narrow-to-wide mapping: compatibility composition does the widening
-// and joins a kana with its sound mark; a mark left alone becomes the spacing full-width mark.
-// A joined kana the encoding cannot hold stays the kana followed by the spacing mark.
-QString Widen(const QString& run, CanHold canHold) {
-    QString wide = run.normalized(QString::NormalizationForm_KC);
-    QString out;
-    out.reserve(wide.size() + 1);
-    for (const QChar c : wide) {
-        if (canHold(c)) {
-            out += c;
-            continue;
+// Each half-width kana widened by compatibility composition, alone and followed by each sound
+// mark, worked out once by the normalizer: a card's reading is widened a pair at a time from
+// these instead of normalizing every run again.
+struct WideKana {
+    std::array<QString, kHalfLast - kHalfFirst + 1> alone, voiced, semiVoiced;
+};
+
+const WideKana& WideKanaTable() {
+    static const WideKana table = [] {
+        WideKana t;
+        for (char16_t c = kHalfFirst; c <= kHalfLast; ++c) {
+            const QString kana(QChar{c});
+            t.alone[c - kHalfFirst] = kana.normalized(QString::NormalizationForm_KC);
+            t.voiced[c - kHalfFirst] =
+                (kana + QChar(0xFF9E)).normalized(QString::NormalizationForm_KC);
+            t.semiVoiced[c - kHalfFirst] =
+                (kana + QChar(0xFF9F)).normalized(QString::NormalizationForm_KC);
         }
-        const QString parts = QString(c).normalized(QString::NormalizationForm_D);
-        out += parts.size() == 2 && canHold(parts[0]) ? parts : QString(c);
+        return t;
+    }();
+    return table;
+}
+
+// The widened text of the kana at i, and how many characters it took: a kana joins only the
+// sound mark right after it (a second mark is blocked by the first), so widening pair by pair
+// gives what composing the whole run gives.
+std::pair<const QString&, int> WideAt(const QString& text, qsizetype i) {
+    const WideKana& t = WideKanaTable();
+    const int at = text[i].unicode() - kHalfFirst;
+    const char16_t next = i + 1 < text.size() ? text[i + 1].unicode() : 0;
+    const QString* joined = next == 0xFF9E   ? &t.voiced[at]
+                            : next == 0xFF9F ? &t.semiVoiced[at]
+                                             : nullptr;
+    if (joined && joined->size() == 1) return {*joined, 2};
+    return {t.alone[at], 1};
+}
+
+// A sound mark left alone becomes the spacing full-width mark.
+QChar Spacing(QChar c) {
+    if (c.unicode() == 0x3099) return QChar(0x309B);
+    if (c.unicode() == 0x309A) return QChar(0x309C);
+    return c;
+}
+
+// The Japanese locale's narrow-to-wide mapping for one widened character: a joined kana the
+// encoding cannot hold stays the kana followed by the spacing mark.
+void AppendWide(QString& out, QChar c, CanHold canHold) {
+    if (canHold(c)) {
+        out += Spacing(c);
+        return;
     }
-    out.replace(QChar(0x3099), QChar(0x309B));
-    out.replace(QChar(0x309A), QChar(0x309C));
-    return out;
+    const QString parts = QString(c).normalized(QString::NormalizationForm_D);
+    if (parts.size() == 2 && canHold(parts[0])) {
+        out += parts[0];
+        out += Spacing(parts[1]);
+        return;
+    }
+    out += Spacing(c);
 }
 
 // The replacement bytes for each table entry, encoded once.
@@ -84,19 +125,15 @@ QString ConvertPunctuation(const QString& text) {
 
 QString WidenHalfWidthKana(const QString& text, CanHold canHold) {
     QString out;
-    out.reserve(text.size());
-    qsizetype runStart = -1;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool half = i < text.size() && IsHalfWidth(text[i]);
-        if (half) {
-            if (runStart < 0) runStart = i;
+    out.reserve(text.size() + 2);
+    for (qsizetype i = 0; i < text.size();) {
+        if (!IsHalfWidth(text[i])) {
+            out += text[i++];
             continue;
         }
-        if (runStart >= 0) {
-            out += Widen(text.mid(runStart, i - runStart), canHold);
-            runStart = -1;
-        }
-        if (i < text.size()) out += text[i];
+        const auto [wide, taken] = WideAt(text, i);
+        for (const QChar c : wide) AppendWide(out, c, canHold);
+        i += taken;
     }
     return out;
 }

@@ -13,7 +13,8 @@ namespace fenmor {
 namespace {
 
 QString FirstLine(const QString& text) {
-    for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))))
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));  // compiled once
+    for (const QString& line : text.split(lineBreak))
         if (!line.trimmed().isEmpty()) return line.trimmed();
     return {};
 }

@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QTimeZone>
+#include <array>
 
 #include "core/date_pattern.h"
 
@@ -10,7 +11,9 @@ namespace fenmor {
 
 QString LabelledLine(const Column& c) { return c.label + QStringLiteral(": ") + c.shown; }
 
-QString XNameOf(Meaning m) {
+namespace {
+
+const char* XNameText(Meaning m) {
     const char* name = "VALUE";
     switch (m) {
         case Meaning::RecordNumber:
@@ -58,7 +61,21 @@ QString XNameOf(Meaning m) {
         default:
             break;
     }
-    return QStringLiteral("X-FENMOR-") + QLatin1String(name);
+    return name;
+}
+
+}  // namespace
+
+// Made once per meaning: a card or an event holds several, and a large transfer many thousands.
+QString XNameOf(Meaning m) {
+    static const auto names = [] {
+        constexpr int count = static_cast<int>(Meaning::CategoryCode) + 1;  // the last meaning
+        std::array<QString, count> n;
+        for (int i = 0; i < count; ++i)
+            n[i] = QStringLiteral("X-FENMOR-") + QLatin1String(XNameText(static_cast<Meaning>(i)));
+        return n;
+    }();
+    return names[static_cast<int>(m)];
 }
 
 void KeepAside(const Column& c, Extras& extras) {

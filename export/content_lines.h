@@ -6,30 +6,45 @@
 #include <QString>
 #include <QStringEncoder>
 #include <QStringList>
+#include <QStringView>
+#include <initializer_list>
 
 namespace fenmor {
-
-// A text value with backslash, comma, semicolon and line breaks escaped ("\\", "\,", "\;",
-// "\n"); control characters other than the tab, which neither format allows, are left out.
-[[nodiscard]] QString EscapeText(const QString& text);
-
-// Escaped values joined by separator: the parts of a structured value (N, ADR, ORG use ";")
-// or of a list (CATEGORIES uses ",").
-[[nodiscard]] QString EscapeParts(const QStringList& parts, QChar separator);
 
 class ContentLines {
   public:
     // name and params as written ("DTSTART;VALUE=DATE"); value already escaped where needed.
-    void add(const QString& nameAndParams, const QString& value);
-    // A text property: empty text adds nothing.
-    void addText(const QString& nameAndParams, const QString& text);
+    void add(QStringView nameAndParams, QStringView value);
+    // A text property, escaped: backslash, comma, semicolon and line breaks ("\\", "\,", "\;",
+    // "\n"); control characters other than the tab, which neither format allows, are left out.
+    // Empty text adds nothing.
+    void addText(QStringView nameAndParams, QStringView text);
+    // A structured value (N, ADR, ORG: separator ';') or a list (CATEGORIES: ','), each part
+    // escaped.
+    void addParts(QStringView nameAndParams, std::initializer_list<QStringView> parts,
+                  char separator);
+    void addParts(QStringView nameAndParams, const QStringList& parts, char separator);
     // Lines that are fixed, already ended by CR LF.
-    void raw(const char* lines) { out_ += lines; }
-    [[nodiscard]] const QByteArray& bytes() const { return out_; }
+    void raw(const char* lines);
+    // What was written; writing may go on after.
+    [[nodiscard]] const QByteArray& bytes();
 
   private:
+    char* room(qsizetype octets);
+    void open(QStringView nameAndParams, qsizetype valueUnits);
+    void putEscaped(QStringView text);
+    void close();
+    template <typename Parts>
+    void joined(QStringView nameAndParams, const Parts& parts, char separator);
+
+    // Written up to used_; the rest is room made ahead, so that a line is written through a
+    // pointer instead of growing the array piece by piece.
     QByteArray out_;
-    QStringEncoder utf8_{QStringEncoder::Utf8};
+    qsizetype used_ = 0;
+    // Stateless: a stray surrogate is replaced where it stands, never carried into the next line.
+    QStringEncoder utf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    qsizetype begin_ = 0;  // where the line being written starts
+    char* at_ = nullptr;   // where its next octet goes
 };
 
 // One unfolded line as UTF-8, folded: every physical line at most 75 octets before its CR LF,

@@ -138,6 +138,7 @@ Columns Exporter::columnsOf(const Session& s, const ParsedRecord& record, ListKi
     Columns columns;
     columns.reserve(32);
     for (int k = 2; k <= 31; ++k) {
+        if (record[k].isEmpty()) continue;  // most columns of most records
         const QString value = Unquoted(record[k].trimmed());
         if (value.isEmpty()) continue;
         // Only a column that ends up labelled in a note is shown as the separated values show it.
@@ -178,15 +179,20 @@ void Exporter::takeCategory(const ParsedRecord& r) {
 // What names a record gives its identifier, so that an edit of anything else updates the item.
 // Records of a transfer that share all of it are told apart by their order.
 QString Exporter::uidOf(const Session& s, const QStringList& names) {
-    QString key = s.zKINO;
+    qsizetype size = s.zKINO.size() + 8;
+    for (const QString& n : names) size += n.size() + 1;
+    QString key;
+    key.reserve(size);
+    key += s.zKINO;
     for (const QString& n : names) {
         key += kUS;
         key += n;
     }
-    const QUuid uid = QUuid::createUuidV5(kUidSpace, key.toUtf8());
-    const int repeat = seen_[uid]++;
-    if (repeat == 0) return uid.toString(QUuid::WithoutBraces);
-    key += QStringLiteral("#") + QString::number(repeat);
+    const int repeat = seen_[key]++;
+    if (repeat > 0) {
+        key += u'#';
+        key += QString::number(repeat);
+    }
     return QUuid::createUuidV5(kUidSpace, key.toUtf8()).toString(QUuid::WithoutBraces);
 }
 

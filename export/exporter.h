@@ -94,7 +94,7 @@ class Exporter final : public ExportSink {
     int categoryLines_ = 0;
     QHash<QString, QString> categories_;  // code -> name, from the category table
     int events_ = 0, todos_ = 0, cards_ = 0;
-    QHash<QUuid, int> seen_;  // how often each identity came in this transfer
+    QHash<QString, int> seen_;  // how often each identity came in this transfer
     QStringList written_;
     std::unique_ptr<Stream> ics_, vcf_;
     std::unique_ptr<Scratch> scratch_;

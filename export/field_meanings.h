@@ -54,7 +54,7 @@ enum class Meaning {
     Secret,
     UpdateTime,
     Reserved,
-    CategoryCode,
+    CategoryCode,  // the last: a table per meaning is sized by it
 };
 
 enum class ListKind { AddressBook, ActionList, Schedule };

@@ -30,8 +30,7 @@ void AddTime(ContentLines& out, const QString& name, const CalendarTime& t, Time
 void AddAlarm(ContentLines& out, const CalendarItem& item) {
     out.add(QStringLiteral("BEGIN"), QStringLiteral("VALARM"));
     out.add(QStringLiteral("ACTION"), QStringLiteral("DISPLAY"));
-    out.add(QStringLiteral("DESCRIPTION"),
-            EscapeText(item.summary.isEmpty() ? QStringLiteral("予定") : item.summary));
+    out.addText(u"DESCRIPTION", item.summary.isEmpty() ? QStringLiteral("予定") : item.summary);
     out.add(QStringLiteral("TRIGGER"), QStringLiteral("-PT%1M").arg(*item.alarmMinutes));
     out.add(QStringLiteral("END"), QStringLiteral("VALARM"));
 }
@@ -49,8 +48,7 @@ void AddItem(ContentLines& out, const CalendarItem& item, TimeMode mode, const Q
     if (item.due) AddTime(out, QStringLiteral("DUE"), *item.due, mode);
     out.addText(QStringLiteral("SUMMARY"), item.summary);
     out.addText(QStringLiteral("DESCRIPTION"), item.description);
-    if (!item.categories.isEmpty())
-        out.add(QStringLiteral("CATEGORIES"), EscapeParts(item.categories, u','));
+    if (!item.categories.isEmpty()) out.addParts(u"CATEGORIES", item.categories, ',');
     if (item.priority > 0) out.add(QStringLiteral("PRIORITY"), QString::number(item.priority));
     if (item.secret) out.add(QStringLiteral("CLASS"), QStringLiteral("PRIVATE"));
     if (item.modified) out.add(QStringLiteral("LAST-MODIFIED"), Utc(*item.modified));

@@ -4,6 +4,7 @@
 #include "export/vcard_writer.h"
 
 #include <QStringList>
+#include <QVarLengthArray>
 #include <optional>
 
 #include "core/char_conversions.h"
@@ -113,12 +114,12 @@ void Take(Card& c, const Column& col) {
 }
 
 // Family and given name: the text before and after the first space (half or full width).
-std::pair<QString, QString> SplitName(const QString& name) {
+std::pair<QStringView, QStringView> SplitName(QStringView name) {
     for (qsizetype i = 0; i < name.size(); ++i) {
         if (name[i] == u' ' || name[i] == QChar(0x3000))
-            return {name.left(i).trimmed(), name.mid(i + 1).trimmed()};
+            return {name.left(i).trimmed(), name.sliced(i + 1).trimmed()};
     }
-    return {name, QString()};
+    return {name, QStringView()};
 }
 
 QString PhoneType(Meaning m, bool v4) {
@@ -153,19 +154,20 @@ QString FormattedName(const Card& c, const Columns& columns) {
 // 2 extended date, 3 basic UTC time stamp, 4 extended UTC time stamp.
 QString Stamp(const QDate& d, const QTime& t, int form) {
     const bool extended = form == 2 || form == 4;
-    QString out;
-    out.reserve(20);
+    QVarLengthArray<char16_t, 20> out;
     const auto two = [&out](int n) {
-        out += QChar(u'0' + n / 10);
-        out += QChar(u'0' + n % 10);
+        out += static_cast<char16_t>(u'0' + n / 10);
+        out += static_cast<char16_t>(u'0' + n % 10);
     };
-    two(d.year() / 100);
-    two(d.year() % 100);
+    int year = 0, month = 0, day = 0;
+    d.getDate(&year, &month, &day);  // one calendar computation, not three
+    two(year / 100);
+    two(year % 100);
     if (extended) out += u'-';
-    two(d.month());
+    two(month);
     if (extended) out += u'-';
-    two(d.day());
-    if (form < 3) return out;
+    two(day);
+    if (form < 3) return QStringView(out.data(), out.size()).toString();
     out += u'T';
     two(t.hour());
     if (extended) out += u':';
@@ -173,7 +175,7 @@ QString Stamp(const QDate& d, const QTime& t, int form) {
     if (extended) out += u':';
     two(t.second());
     out += u'Z';
-    return out;
+    return QStringView(out.data(), out.size()).toString();
 }
 
 }  // namespace
@@ -190,31 +192,30 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
     out.add(QStringLiteral("UID"), QStringLiteral("urn:uuid:") + uid);
     out.addText(QStringLiteral("FN"), FormattedName(c, columns));
     const auto [family, given] = SplitName(c.name);
-    out.add(QStringLiteral("N"), EscapeParts({family, given, {}, {}, {}}, u';'));
+    out.addParts(u"N", {family, given, {}, {}, {}}, ';');
     if (!c.reading.isEmpty()) {
-        const auto [last, first] = SplitName(WidenHalfWidthKana(c.reading));
+        const QString reading = WidenHalfWidthKana(c.reading);
+        const auto [last, first] = SplitName(reading);
         out.addText(QStringLiteral("X-PHONETIC-LAST-NAME"), last);
         out.addText(QStringLiteral("X-PHONETIC-FIRST-NAME"), first);
     }
-    if (!c.company.isEmpty() || !c.department.isEmpty())
-        out.add(QStringLiteral("ORG"), c.department.isEmpty()
-                                           ? EscapeText(c.company)
-                                           : EscapeParts({c.company, c.department}, u';'));
+    if (!c.department.isEmpty())
+        out.addParts(u"ORG", {c.company, c.department}, ';');
+    else
+        out.addText(u"ORG", c.company);
     out.addText(QStringLiteral("NICKNAME"), c.nickname);
     out.addText(QStringLiteral("TITLE"), c.jobTitle);
     if (!c.postalCode.isEmpty() || !c.address.isEmpty() || !c.address2.isEmpty())
-        out.add(QStringLiteral("ADR"),
-                EscapeParts({{}, c.address2, c.address, {}, {}, c.postalCode, {}}, u';'));
+        out.addParts(u"ADR", {{}, c.address2, c.address, {}, {}, c.postalCode, {}}, ';');
     if (!c.homePostalCode.isEmpty() || !c.homeAddress.isEmpty())
-        out.add(v4 ? QStringLiteral("ADR;TYPE=home") : QStringLiteral("ADR;TYPE=HOME"),
-                EscapeParts({{}, {}, c.homeAddress, {}, {}, c.homePostalCode, {}}, u';'));
+        out.addParts(v4 ? u"ADR;TYPE=home" : u"ADR;TYPE=HOME",
+                     {{}, {}, c.homeAddress, {}, {}, c.homePostalCode, {}}, ';');
     for (const auto& [meaning, number] : c.phones) out.addText(PhoneType(meaning, v4), number);
     for (const QString& mail : c.mails)
         out.addText(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"), mail);
     for (const QString& url : c.urls) out.addText(QStringLiteral("URL"), url);
     if (c.birthdate) out.add(QStringLiteral("BDAY"), Stamp(*c.birthdate, {}, v4 ? 1 : 2));
-    if (!c.categories.isEmpty())
-        out.add(QStringLiteral("CATEGORIES"), EscapeParts(c.categories, u','));
+    if (!c.categories.isEmpty()) out.addParts(u"CATEGORIES", c.categories, ',');
     out.addText(QStringLiteral("NOTE"), (c.memos + c.unknown).join(u'\n'));
     if (c.secret && !v4) out.add(QStringLiteral("CLASS"), QStringLiteral("PRIVATE"));
     if (c.modified)

@@ -64,8 +64,14 @@ TEST(ContentLines, EscapesWhatTextValuesMayNotHold) {
         {"\"quoted\": yes", "\"quoted\": yes"},
         {"tab\there\x1a\x7f", "tab\there"},
     };
-    for (const auto& [in, out] : rows) EXPECT_EQ(EscapeText(Q(in)), Q(out)) << in;
-    EXPECT_EQ(EscapeParts({Q("山田"), Q("太郎;次郎")}, u';'), Q("山田;太郎\\;次郎"));
+    for (const auto& [in, out] : rows) {
+        ContentLines text;
+        text.addText(u"X", Q(in));
+        EXPECT_EQ(text.bytes(), QByteArray("X:") + out + "\r\n") << in;
+    }
+    ContentLines parts;
+    parts.addParts(u"N", {Q("山田"), Q("太郎;次郎")}, ';');
+    EXPECT_EQ(QString::fromUtf8(parts.bytes()), Q("N:山田;太郎\\;次郎\r\n"));
 }
 
 QString Shown(const std::optional<CalendarTime>& t) {
