@@ -148,6 +148,12 @@ ColumnMeaningsDialog::ColumnMeaningsDialog(std::vector<ColumnReport> columns, QS
         for (int m = 0; m <= static_cast<int>(Meaning::CategoryCode); ++m)
             list->addItem(MeaningName(static_cast<Meaning>(m)), m);
         list->setCurrentIndex(list->findData(static_cast<int>(c.meaning)));
+        if (c.fixed) {
+            list->setEnabled(false);
+            list->setToolTip(
+                QStringLiteral("予定の開始・終了・内容・マークは項目の位置で決まり、"
+                               "変えられません。"));
+        }
         connect(list, &QComboBox::activated, this, [this, row, list](int index) {
             setMeaning(row, static_cast<Meaning>(list->itemData(index).toInt()));
         });

@@ -22,14 +22,24 @@ const ColumnMapEntry* ColumnMap::find(const QString& kind, int column, const QSt
 }
 
 QStringList UnusedEntries(const ColumnMap& map, const QString& path,
-                          const std::vector<int>& usedLines) {
+                          const std::vector<int>& usedLines, const std::vector<int>& fixedLines) {
+    const auto has = [](const std::vector<int>& lines, int line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
     QStringList out;
-    for (const ColumnMapEntry& e : map.entries)
-        if (std::find(usedLines.begin(), usedLines.end(), e.line) == usedLines.end())
-            out << path + u':' + QString::number(e.line) +
-                       QStringLiteral(": no column %1 \"%2\" \"%3\" in a data set of kind %4")
-                           .arg(e.column)
-                           .arg(e.name, e.title, e.kind);
+    for (const ColumnMapEntry& e : map.entries) {
+        const QString at = path + u':' + QString::number(e.line) + QStringLiteral(": ");
+        if (has(fixedLines, e.line))
+            out << at + QStringLiteral(
+                            "column %1 of a schedule of kind %2 is its start, end, "
+                            "text or mark by its place; a map does not change it")
+                            .arg(e.column)
+                            .arg(e.kind);
+        else if (!has(usedLines, e.line))
+            out << at + QStringLiteral("no column %1 \"%2\" \"%3\" in a data set of kind %4")
+                            .arg(e.column)
+                            .arg(e.name, e.title, e.kind);
+    }
     return out;
 }
 

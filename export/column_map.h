@@ -31,9 +31,11 @@ struct ColumnMap {
                                              const QString& title) const;
 };
 
-// The entries that no column of the data sets seen matched, as "FILE:LINE: …" problems.
+// The entries that no column of the data sets seen matched, and those naming a schedule's start,
+// end, text or mark (fixedLines), which a map cannot change, as "FILE:LINE: …" problems.
 [[nodiscard]] QStringList UnusedEntries(const ColumnMap& map, const QString& path,
-                                        const std::vector<int>& usedLines);
+                                        const std::vector<int>& usedLines,
+                                        const std::vector<int>& fixedLines = {});
 
 // A text as it stands in one field of a map line: tabs and line breaks become spaces.
 [[nodiscard]] QString MapField(const QString& text);

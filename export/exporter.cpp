@@ -99,6 +99,14 @@ void Exporter::learnMeanings(const Session& s, ListKind list) {
     for (const Pending& p : pending_)
         for (int k = 2; k <= 31; ++k)
             if (const QString v = Unquoted(p.record[k].trimmed()); !v.isEmpty()) samples[k] << v;
+    // A schedule's start, end, text and mark have slots of their own, whatever names them.
+    std::array<Meaning, 32> fixed{};
+    if (list == ListKind::Schedule) {
+        fixed[mi ? 8 : 3] = Meaning::Start;
+        fixed[mi ? 9 : 4] = Meaning::End;
+        fixed[mi ? 10 : 7] = Meaning::Text;
+        fixed[14] = Meaning::Mark;
+    }
     for (int k = 2; k <= 31; ++k) {
         ColumnChoice& c = choices_[k];
         c.meaning = MeaningOf(list, types_[k], tags_[k], titles_[k], &c.why);
@@ -108,19 +116,17 @@ void Exporter::learnMeanings(const Session& s, ListKind list) {
         }
         const QString name = !types_[k].isEmpty() ? types_[k] : tags_[k];
         if (const ColumnMapEntry* e = map_.find(s.zKINO, k, name, titles_[k])) {
-            c = {e->meaning, Why::User};
-            mapLinesUsed_.push_back(e->line);
+            if (fixed[k] != Meaning::Unknown) {
+                mapLinesFixed_.push_back(e->line);
+            } else {
+                c = {e->meaning, Why::User};
+                mapLinesUsed_.push_back(e->line);
+            }
         }
+        if (fixed[k] != Meaning::Unknown) c = {fixed[k], Why::Slot};
         labels_[k] = !titles_[k].isEmpty() ? Unquoted(titles_[k])
                      : !tags_[k].isEmpty() ? tags_[k]
                                            : QStringLiteral("項目") + QString::number(k);
-    }
-    if (list == ListKind::Schedule) {  // start, end, text and mark have slots of their own
-        const bool pi = !mi;
-        choices_[pi ? 3 : 8] = {Meaning::Start, Why::Slot};
-        choices_[pi ? 4 : 9] = {Meaning::End, Why::Slot};
-        choices_[pi ? 7 : 10] = {Meaning::Text, Why::Slot};
-        choices_[14] = {Meaning::Mark, Why::Slot};
     }
     SettleByValues(list, choices_, samples);
     for (int k = 2; k <= 31; ++k) {
@@ -128,7 +134,8 @@ void Exporter::learnMeanings(const Session& s, ListKind list) {
         if (name.isEmpty() && titles_[k].isEmpty() && samples[k].isEmpty()) continue;
         const QString first = pending_.empty() ? QString() : pending_.front().record[k];
         runReports_.push_back({s.zKINO, k, name, Unquoted(titles_[k]), samples[k].mid(0, 3),
-                               Unquoted(first.trimmed()), choices_[k].meaning, choices_[k].why});
+                               Unquoted(first.trimmed()), choices_[k].meaning, choices_[k].why,
+                               fixed[k] != Meaning::Unknown});
     }
     meaningsFor_ = static_cast<int>(list);
 }

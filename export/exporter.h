@@ -30,6 +30,7 @@ struct ColumnReport {
     QString firstRecord;      // the data set's first record's value, empty or not
     Meaning meaning = Meaning::Unknown;
     Why why = Why::None;
+    bool fixed = false;  // a schedule's start, end, text or mark: its place says so, not a map
 };
 
 class Exporter final : public ExportSink {
@@ -45,10 +46,13 @@ class Exporter final : public ExportSink {
     void setColumnMap(ColumnMap map) {
         map_ = std::move(map);
         mapLinesUsed_.clear();
+        mapLinesFixed_.clear();
     }
     // The columns of every data set the last run exported, and the map lines it applied.
     [[nodiscard]] const std::vector<ColumnReport>& columns() const { return reports_; }
     [[nodiscard]] const std::vector<int>& mapLinesUsed() const { return mapLinesUsed_; }
+    // The map lines that named a schedule's start, end, text or mark, which a map cannot change.
+    [[nodiscard]] const std::vector<int>& mapLinesFixed() const { return mapLinesFixed_; }
 
     void outputFileOpened(OutputFile& file) override;
     void lineArrived(const QString& line) override;
@@ -90,6 +94,7 @@ class Exporter final : public ExportSink {
     ColumnMap map_;
     std::vector<ColumnReport> reports_, runReports_;
     std::vector<int> mapLinesUsed_;
+    std::vector<int> mapLinesFixed_;
     bool categoryTable_ = false;
     int categoryLines_ = 0;
     QHash<QString, QString> categories_;  // code -> name, from the category table

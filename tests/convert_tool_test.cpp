@@ -224,6 +224,17 @@ TEST_F(ConvertTool, ColumnsAreShownAndAMapChangesWhatItSays) {
 
     QString map = shown.out;
     map.replace(QStringLiteral("MEMO\t\tmemo"), QStringLiteral("MEMO\t\tnote"));
+    // The start has its place: a line that says otherwise is named, and changes nothing.
+    QStringList lines = map.split(u'\n');
+    const auto start = std::find_if(lines.begin(), lines.end(),
+                                    [](const QString& l) { return l.startsWith(u"PS\t3\t"); });
+    ASSERT_NE(start, lines.end()) << map.toStdString();
+    QStringList fields = start->split(u'\t');
+    fields[4] = QStringLiteral("memo");
+    *start = fields.join(u'\t');
+    map = lines.join(u'\n');
+    const QString fixedProblem = QStringLiteral("map.tsv:%1: column 3 of a schedule of kind PS is")
+                                     .arg(start - lines.begin() + 1);
     map += QStringLiteral("PS\t40\tX\t\tname\nPS\t3\tSTDY\t\tbirthday-cake\nbroken\n");
     const QString mapFile = write(QStringLiteral("map.tsv"), map.toUtf8());
     const ToolRun mapped = convert(Lines(kOddSchedule), ics + QStringList{"--column-map", mapFile});
@@ -231,6 +242,7 @@ TEST_F(ConvertTool, ColumnsAreShownAndAMapChangesWhatItSays) {
     for (const char* problem :
          {"map.tsv:9: no such column: 40", "map.tsv:10: unknown meaning", "map.tsv:11: needs five"})
         EXPECT_TRUE(mapped.err.contains(QString::fromUtf8(problem))) << mapped.err.toStdString();
+    EXPECT_TRUE(mapped.err.contains(fixedProblem)) << mapped.err.toStdString();
     EXPECT_EQ(ReadFile(mapFile), map.toUtf8()) << "the map is never rewritten";
     QByteArray after = output(QStringLiteral("PS20240305-140709.ics"));
     EXPECT_TRUE(after.contains("DESCRIPTION:MEMO: 資料\r\n")) << after.toStdString();

@@ -273,7 +273,7 @@ int main(int argc, char** argv) {
     if (parser.isSet(columnMap))
         for (const QString& problem :
              UnusedEntries(ReadColumnMap(parser.value(columnMap)), parser.value(columnMap),
-                           exporter.mapLinesUsed()))
+                           exporter.mapLinesUsed(), exporter.mapLinesFixed()))
             UsageProblem(problem);
     if (showColumns) return ended ? 1 : 0;
     if (ended || failed) {
