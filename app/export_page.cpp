@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleFactory>
@@ -124,6 +125,12 @@ ExportPage::ExportPage(QTabWidget* tabs, double dpi, Exporter& exporter, const Q
                    this);
     note->setWordWrap(true);
     place(note, kNote);
+    btCOLS = new QPushButton(QStringLiteral("項目の意味 (&M)..."), this);
+    btCOLS->setObjectName(QStringLiteral("btCOLS"));
+    btCOLS->setToolTip(
+        QStringLiteral("最後に受信した転送の各項目が何として書き出されるかを見て、"
+                       "直せます。"));
+    place(btCOLS, {135, 3765, 2100, 330});
 
     display(exporter_.settings());
     for (QButtonGroup* g : {chrGroup, tzGroup, vcvGroup})

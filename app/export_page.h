@@ -9,6 +9,7 @@
 #include "export/export_settings.h"
 
 class QCheckBox;
+class QPushButton;
 class QRadioButton;
 class QTabWidget;
 
@@ -28,6 +29,7 @@ class ExportPage final : public QWidget {
     std::array<QRadioButton*, 2> opTZ{};  // floating, system time zone
     QCheckBox* ckVCF = nullptr;
     std::array<QRadioButton*, 2> opVCV{};  // vCard 4.0, 3.0
+    QPushButton* btCOLS = nullptr;         // the last transfer's column meanings
 
   private:
     void display(const ExportSettings& s);

@@ -95,6 +95,9 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     loadColumnMap();
     exportPage_ =
         new ExportPage(c_.SSTab1, dpi_, *exporter_, ExtraSettingsPath(programFolder), *messages_);
+    connect(exportPage_->btCOLS, &QPushButton::clicked, this, [this] {
+        if (reconversion_) reconversion_->showLastColumnMeanings();
+    });
     serverPage_ = new ServerPage(c_.SSTab1, dpi_, ExtraSettingsPath(programFolder),
                                  DefaultStatePath(locations_.dataFolder), *messages_, *list_);
     serverPage_->lastTransferFiles = [this] { return exporter_->written(); };

@@ -193,6 +193,18 @@ void Reconversion::showColumnMeanings(const QString& path) {
     if (writeAgain) convertFile(path);
 }
 
+void Reconversion::showLastColumnMeanings() {
+    if (journal_) {
+        const std::vector<JournalEntry> entries = ListJournal(journal_->folder());
+        for (auto e = entries.rbegin(); e != entries.rend(); ++e)
+            if (e->path != journal_->currentPath() && !JournalInUse(e->path))
+                return showColumnMeanings(e->path);
+    }
+    c_.s.message(QStringLiteral("受信ジャーナルに転送がありません。受信してから開くか、"
+                                "「再変換」で保存したファイルを選んでください。"),
+                 Buttons::Ok, Icon::Exclamation);
+}
+
 void Reconversion::showKeptTransfers() {
     KeptTransfersDialog dialog(*this, c_.window);
     dialog.exec();

@@ -60,6 +60,8 @@ class Reconversion final : public QObject {
     // The columns of a saved transfer, their meanings to check and change (modal); "write
     // again" converts it at once with the changed meanings.
     void showColumnMeanings(const QString& path);
+    // The same for the last transfer the journal holds.
+    void showLastColumnMeanings();
 
     void setFileChooser(FileChooser* chooser) { chooser_ = chooser; }
     // Called with the column dialog before it opens (tests answer it from the event loop).

@@ -384,6 +384,9 @@ TEST_F(Recovery, AMeaningChangedInTheColumnDialogIsWrittenAgainWithTheSameUids) 
                         "\"I\",\"SEQN\",\"STDY\",\"ENDY\",\"ALTM\",\"ALON\",\"SUBJ\",\"CTG1\","
                         "\"MEMO\"\r\"D\",\"1\",\"202403051000\",\"202403051100\",\"1\",\"15\","
                         "\"会議\",\"仕事\",\"資料\"\r")));
+    // An older transfer: the window's button opens the last one.
+    WriteFile(journal() + "/20240301-090000_000000.done",
+              Sjis(QStringLiteral("\"I\",\"NAME\"\r\"D\",\"山田\"\r")));
     auto w = start(journal());
     const auto ics = [this] {
         QStringList names = QDir(dir.path()).entryList({"*.ics"}, QDir::Files, QDir::Time);
@@ -402,7 +405,7 @@ TEST_F(Recovery, AMeaningChangedInTheColumnDialogIsWrittenAgainWithTheSameUids) 
         });
     });
     Pause(1100);  // another second: the written-again files get names of their own
-    w->reconversion()->showColumnMeanings(kept);
+    w->findChild<QPushButton*>(QStringLiteral("btCOLS"))->click();
     EXPECT_TRUE(previewBefore.contains(u"予告: 15 分前")) << previewBefore.toStdString();
     EXPECT_TRUE(previewAfter.contains(u"MEMO: 資料")) << previewAfter.toStdString();
     EXPECT_TRUE(ReadFile(dir.path() + "/Fenmor-columns.tsv").contains("PS\t9\tMEMO\t\tnote\tuser"));
