@@ -1,9 +1,10 @@
 // The page "送信先" against a real Radicale on 127.0.0.1, with no keyring (no session bus): a
 // transfer sent after it arrives, then again through "サーバーへ送る", the password asked each
-// time.
+// time; the collections found, created and chosen.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
+#include "app/collection_choice.h"
 #include "app/main_window.h"
 #include "tests/support/fakes.h"
 #include "tests/support/window_support.h"
@@ -24,26 +26,30 @@ class CountingPrompt final : public PasswordPrompt {
   public:
     std::optional<QString> ask(const QString&, const QString& user) override {
         ++asked;
-        return user == QStringLiteral("alice") ? QStringLiteral("secret") : QString();
+        return user == u"alice" || user == u"bob" ? QStringLiteral("secret") : QString();
     }
     int asked = 0;
 };
 
-// Radicale with the user alice and her calendar, on a free port of 127.0.0.1.
+// A calendar for events and tasks, made in Radicale's storage as it keeps one.
+void MakeCalendar(const QString& cal) {
+    QDir().mkpath(cal);
+    QFile props(cal + QStringLiteral("/.Radicale.props"));
+    props.open(QIODevice::WriteOnly);
+    props.write(R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VEVENT,VTODO"})");
+}
+
+// Radicale with the user alice and her calendar, and bob with nothing, on a free port of
+// 127.0.0.1.
 int StartRadicale(QProcess& server, const QString& folder) {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     const int port = probe.serverPort();
     probe.close();
-    const QString cal = folder + QStringLiteral("/store/collection-root/alice/cal");
-    QDir().mkpath(cal);
-    QFile props(cal + QStringLiteral("/.Radicale.props"));
-    props.open(QIODevice::WriteOnly);
-    props.write(R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VEVENT,VTODO"})");
-    props.close();
+    MakeCalendar(folder + QStringLiteral("/store/collection-root/alice/cal"));
     QFile users(folder + QStringLiteral("/users"));
     users.open(QIODevice::WriteOnly);
-    users.write("alice:secret\n");
+    users.write("alice:secret\nbob:secret\n");
     users.close();
     QFile config(folder + QStringLiteral("/config"));
     config.open(QIODevice::WriteOnly);
@@ -118,6 +124,90 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
     for (const auto& m : messages.shown)
         keyringSaid += m.text.contains(QStringLiteral("キーリング"));
     EXPECT_EQ(keyringSaid, 1);
+    server.terminate();
+    server.waitForFinished();
+}
+
+// bob has no collections: a calendar and an address book are made after his yes and chosen; a
+// second calendar picked for events takes them while tasks and cards stay where chosen, also
+// after a new start; a collection on another server is refused before anything is sent.
+TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    QTemporaryDir folder, serverFolder;
+    QProcess server;
+    const int port = StartRadicale(server, serverFolder.path());
+    ASSERT_NE(port, 0) << "radicale did not start";
+    RecordingMessages messages;
+    CountingPrompt prompt;
+    std::unique_ptr<frmZ2P> window;
+    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+    const auto open = [&] {
+        window = std::make_unique<frmZ2P>(folder.path(), &messages, 20);
+        window->serverPage().setPasswordPrompt(&prompt);
+        window->serverPage().txURL->setText(url);
+        window->serverPage().txUSER->setText(QStringLiteral("bob"));
+        return &window->serverPage().collections();
+    };
+    const auto lastLineHas = [&](const QString& text) {
+        const auto& lines = window->dataList().lines();
+        return WaitFor([&] { return !lines.empty() && lines.back().contains(text); }, 15000);
+    };
+    const QString home = serverFolder.path() + QStringLiteral("/store/collection-root/bob/");
+    const auto made = [&](const char* tag) {
+        QStringList found;
+        for (const QString& d : QDir(home).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (ReadFile(home + d + QStringLiteral("/.Radicale.props")).contains(tag)) found << d;
+        return found;
+    };
+    CollectionChoice* choice = open();
+    messages.answers = {kOk, kYes, kYes};  // no keyring; yes to a calendar and an address book
+    choice->btFIND->click();
+    ASSERT_TRUE(
+        lastLineHas(QStringLiteral("予定のカレンダー 1、ToDo のカレンダー 1、アドレス帳 1")));
+    const QStringList calendars = made("VCALENDAR"), books = made("VADDRESSBOOK");
+    ASSERT_EQ(calendars.size(), 1);
+    ASSERT_EQ(books.size(), 1);
+    EXPECT_EQ(choice->cbEVENTS->currentText(),
+              QStringLiteral("PDA の予定 — %1bob/%2/").arg(url, calendars[0]));
+    EXPECT_EQ(choice->cbCARDS->currentText(),
+              QStringLiteral("PDA のアドレス帳 — %1bob/%2/").arg(url, books[0]));
+
+    MakeCalendar(home + QStringLiteral("second"));
+    choice->btFIND->click();
+    ASSERT_TRUE(
+        lastLineHas(QStringLiteral("予定のカレンダー 2、ToDo のカレンダー 2、アドレス帳 1")));
+    const int second = choice->cbEVENTS->findData(QUrl(url + QStringLiteral("bob/second/")));
+    ASSERT_GT(second, 0);
+    choice->cbEVENTS->setCurrentIndex(second);
+    Q_EMIT choice->cbEVENTS->activated(second);
+
+    choice = open();
+    EXPECT_EQ(choice->cbEVENTS->currentText(), url + QStringLiteral("bob/second/"));
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    const QString ics = folder.path() + QStringLiteral("/t.ics");
+    const QString vcf = folder.path() + QStringLiteral("/t.vcf");
+    write(ics,
+          "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\nBEGIN:VEVENT\r\n"
+          "UID:e1\r\nDTSTAMP:20240305T000000Z\r\nDTSTART:20240305T100000Z\r\nEND:VEVENT\r\n"
+          "BEGIN:VTODO\r\nUID:t1\r\nDTSTAMP:20240305T000000Z\r\nEND:VTODO\r\n"
+          "END:VCALENDAR\r\n");
+    write(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:c1\r\nFN:B\r\nN:B;;;;\r\nEND:VCARD\r\n");
+    window->serverPage().send({ics, vcf});
+    ASSERT_TRUE(lastLineHas(QStringLiteral("新規 3、更新 0、変更なし 0、競合 0、失敗 0")));
+    for (const QString& c : {QStringLiteral("second"), calendars[0], books[0]})
+        EXPECT_EQ(QDir(home + c).entryList(QDir::Files).size(), 1) << c.toStdString();
+
+    const size_t lines = window->dataList().lines().size();
+    choice->cbCARDS->setEditText(QStringLiteral("http://127.0.0.2:%1/bob/x/").arg(port));
+    window->serverPage().send({ics, vcf});
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_TRUE(messages.shown.back().text.contains(QStringLiteral("127.0.0.2")) &&
+                messages.shown.back().text.contains(QStringLiteral("別のサーバー")));
+    EXPECT_FALSE(WaitFor([&] { return window->dataList().lines().size() > lines; }, 1000));
     server.terminate();
     server.waitForFinished();
 }
