@@ -212,5 +212,62 @@ TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
     server.waitForFinished();
 }
 
+// A server naming a calendar home and an address book on another server: nothing goes there, and
+// only its own address book is listed.
+TEST(ServerPage, FollowsNothingToAnotherServer) {
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    QTcpServer other, fake;
+    ASSERT_TRUE(other.listen(QHostAddress(QStringLiteral("127.0.0.2"))));
+    ASSERT_TRUE(fake.listen(QHostAddress::LocalHost));
+    const QString far = QStringLiteral("http://127.0.0.2:%1/").arg(other.serverPort());
+    QObject::connect(&fake, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = fake.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, [s, far] {
+            const QByteArray request = s->peek(1 << 16);
+            if (!request.contains("</D:propfind>")) return;
+            const QString r = QStringLiteral(
+                "<D:response><D:href>%1</D:href><D:propstat><D:prop>%2"
+                "</D:prop><D:status>HTTP/1.1 200 OK</D:status>"
+                "</D:propstat></D:response>");
+            const QString book = QStringLiteral(
+                "<D:resourcetype><D:collection/><A:addressbook/>"
+                "</D:resourcetype>");
+            const QString homes = QStringLiteral(
+                "<D:current-user-principal><D:href>/p/</D:href></D:current-user-principal>"
+                "<C:calendar-home-set><D:href>%1</D:href></C:calendar-home-set>"
+                "<A:addressbook-home-set><D:href>/p/</D:href></A:addressbook-home-set>");
+            const QByteArray body =
+                (QStringLiteral("<D:multistatus xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:"
+                                "ns:caldav\" xmlns:A=\"urn:ietf:params:xml:ns:carddav\">") +
+                 (request.contains("Depth: 1") ? r.arg(far + QStringLiteral("x/"), book) +
+                                                     r.arg(QStringLiteral("/p/mine/"), book)
+                                               : r.arg(QStringLiteral("/p/"), homes.arg(far))) +
+                 QStringLiteral("</D:multistatus>"))
+                    .toUtf8();
+            s->write(
+                "HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\n"
+                "Connection: close\r\nContent-Length: " +
+                QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            s->disconnectFromHost();
+        });
+    });
+    QTemporaryDir folder;
+    RecordingMessages messages;
+    CountingPrompt prompt;
+    frmZ2P window(folder.path(), &messages, 20);
+    ServerPage& page = window.serverPage();
+    page.setPasswordPrompt(&prompt);
+    const QString url = QStringLiteral("http://127.0.0.1:%1/p/").arg(fake.serverPort());
+    page.txURL->setText(url);
+    page.txUSER->setText(QStringLiteral("bob"));
+    page.collections().btFIND->click();  // no to the offer of a calendar
+    const auto& lines = window.dataList().lines();
+    ASSERT_TRUE(WaitFor([&] { return !lines.empty(); }, 15000));
+    EXPECT_TRUE(lines.back().endsWith(
+        QStringLiteral("予定のカレンダー 0、ToDo のカレンダー 0、アドレス帳 1")));
+    EXPECT_EQ(page.collections().cbCARDS->itemText(1), QStringLiteral("mine — %1mine/").arg(url));
+    EXPECT_FALSE(other.hasPendingConnections());
+}
+
 }  // namespace
 }  // namespace fenmor::test
