@@ -64,6 +64,7 @@ CollectionChoice::CollectionChoice(QWidget* page, const Place& place, int top, Q
     for (Kind& kind : kinds_) {
         const QString stored = ini.value(kind.key).toString();
         if (!stored.isEmpty()) kind.box->setEditText(stored);
+        kind.box->lineEdit()->setCursorPosition(0);
         connect(kind.box, &QComboBox::activated, this, [this, &kind] { edited(kind); });
         connect(kind.box->lineEdit(), &QLineEdit::editingFinished, this,
                 [this, &kind] { edited(kind); });
@@ -217,6 +218,7 @@ void CollectionChoice::fill(const std::vector<DavCollection>& found) {
             kind.box->setCurrentIndex(at);
         else
             kind.box->setEditText(text);
+        kind.box->lineEdit()->setCursorPosition(0);  // the name, where the URL is long
         kind.box->view()->setMinimumWidth(kind.box->view()->sizeHintForColumn(0));
         kind.box->blockSignals(false);
     }
@@ -224,6 +226,7 @@ void CollectionChoice::fill(const std::vector<DavCollection>& found) {
 
 void CollectionChoice::choose(Kind& kind, const QUrl& url) {
     kind.box->setCurrentIndex(kind.box->findData(url));
+    kind.box->lineEdit()->setCursorPosition(0);
     save(kind);
 }
 
