@@ -230,9 +230,6 @@ void CollectionChoice::choose(Kind& kind, const QUrl& url) {
     save(kind);
 }
 
-void CollectionChoice::finish() {
-    btFIND->setEnabled(true);
-    if (ended) ended();
-}
+void CollectionChoice::finish() { btFIND->setEnabled(true); }
 
 }  // namespace fenmor

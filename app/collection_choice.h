@@ -45,7 +45,6 @@ class CollectionChoice final : public QObject {
     // An unknown certificate met while finding: true when the user now trusts fp for the host.
     std::function<bool(const DavAccount&, const QString& fp)> trust;
     std::function<void(const QString&)> report;  // one line at the end of a finding
-    std::function<void()> ended;                 // a finding is over, whatever its end
 
   private:
     struct Kind {
