@@ -31,12 +31,23 @@ class CountingPrompt final : public PasswordPrompt {
     int asked = 0;
 };
 
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Whether the data list's last line comes to hold text.
+bool LastLineHas(frmZ2P& window, const QString& text) {
+    const auto& lines = window.dataList().lines();
+    return WaitFor([&] { return !lines.empty() && lines.back().contains(text); }, 15000);
+}
+
 // A calendar for events and tasks, made in Radicale's storage as it keeps one.
 void MakeCalendar(const QString& cal) {
     QDir().mkpath(cal);
-    QFile props(cal + QStringLiteral("/.Radicale.props"));
-    props.open(QIODevice::WriteOnly);
-    props.write(R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VEVENT,VTODO"})");
+    Write(cal + QStringLiteral("/.Radicale.props"),
+          R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VEVENT,VTODO"})");
 }
 
 // Radicale with the user alice and her calendar, and bob with nothing, on a free port of
@@ -47,21 +58,16 @@ int StartRadicale(QProcess& server, const QString& folder) {
     const int port = probe.serverPort();
     probe.close();
     MakeCalendar(folder + QStringLiteral("/store/collection-root/alice/cal"));
-    QFile users(folder + QStringLiteral("/users"));
-    users.open(QIODevice::WriteOnly);
-    users.write("alice:secret\nbob:secret\n");
-    users.close();
-    QFile config(folder + QStringLiteral("/config"));
-    config.open(QIODevice::WriteOnly);
-    config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n[auth]\ntype = htpasswd\n"
-                                "htpasswd_filename = %2/users\nhtpasswd_encryption = plain\n"
-                                "[rights]\ntype = owner_only\n[storage]\n"
-                                "filesystem_folder = %2/store\n")
-                     .arg(port)
-                     .arg(folder)
-                     .toUtf8());
-    config.close();
-    server.start(QStringLiteral("radicale"), {QStringLiteral("--config"), config.fileName()});
+    Write(folder + QStringLiteral("/users"), "alice:secret\nbob:secret\n");
+    const QString config = folder + QStringLiteral("/config");
+    Write(config, QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n[auth]\ntype = htpasswd\n"
+                                 "htpasswd_filename = %2/users\nhtpasswd_encryption = plain\n"
+                                 "[rights]\ntype = owner_only\n[storage]\n"
+                                 "filesystem_folder = %2/store\n")
+                      .arg(port)
+                      .arg(folder)
+                      .toUtf8());
+    server.start(QStringLiteral("radicale"), {QStringLiteral("--config"), config});
     const bool up = WaitFor(
         [&] {
             QTcpSocket s;
@@ -92,16 +98,12 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
     page.txUSER->setText(QStringLiteral("alice"));
     page.ckAUTO->click();
     window.exportPage().ckICS->click();
-    const auto lastLineHas = [&](const QString& text) {
-        const auto& lines = window.dataList().lines();
-        return WaitFor([&] { return !lines.empty() && lines.back().contains(text); }, 15000);
-    };
 
     far.send(ActionList(0, 5));  // sent when it has been written, as ticked
-    ASSERT_TRUE(lastLineHas(QStringLiteral("新規 5、更新 0、変更なし 0、競合 0、失敗 0")))
+    ASSERT_TRUE(LastLineHas(window, QStringLiteral("新規 5、更新 0、変更なし 0、競合 0、失敗 0")))
         << window.dataList().lines().back().toStdString();
     page.btSEND->click();  // the same transfer again: nothing to send
-    ASSERT_TRUE(lastLineHas(QStringLiteral("新規 0、更新 0、変更なし 5、競合 0、失敗 0")))
+    ASSERT_TRUE(LastLineHas(window, QStringLiteral("新規 0、更新 0、変更なし 5、競合 0、失敗 0")))
         << window.dataList().lines().back().toStdString();
 
     // A kept transfer of three more: sent from a conversion of its own, the file as it was.
@@ -111,7 +113,7 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
     rcv.write(ActionList(0, 8));
     rcv.close();
     page.sendSaved(saved);
-    ASSERT_TRUE(lastLineHas(QStringLiteral("新規 3、更新 0、変更なし 5、競合 0、失敗 0")))
+    ASSERT_TRUE(LastLineHas(window, QStringLiteral("新規 3、更新 0、変更なし 5、競合 0、失敗 0")))
         << window.dataList().lines().back().toStdString();
     EXPECT_EQ(ReadFile(saved), ActionList(0, 8));
 
@@ -148,34 +150,23 @@ TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
         window->serverPage().txUSER->setText(QStringLiteral("bob"));
         return &window->serverPage().collections();
     };
-    const auto lastLineHas = [&](const QString& text) {
-        const auto& lines = window->dataList().lines();
-        return WaitFor([&] { return !lines.empty() && lines.back().contains(text); }, 15000);
-    };
-    const QString home = serverFolder.path() + QStringLiteral("/store/collection-root/bob/");
-    const auto made = [&](const char* tag) {
-        QStringList found;
-        for (const QString& d : QDir(home).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-            if (ReadFile(home + d + QStringLiteral("/.Radicale.props")).contains(tag)) found << d;
-        return found;
-    };
+    const QString store = serverFolder.path() + QStringLiteral("/store/collection-root");
     CollectionChoice* choice = open();
     messages.answers = {kOk, kYes, kYes};  // no keyring; yes to a calendar and an address book
     choice->btFIND->click();
-    ASSERT_TRUE(
-        lastLineHas(QStringLiteral("予定のカレンダー 1、ToDo のカレンダー 1、アドレス帳 1")));
-    const QStringList calendars = made("VCALENDAR"), books = made("VADDRESSBOOK");
-    ASSERT_EQ(calendars.size(), 1);
-    ASSERT_EQ(books.size(), 1);
-    EXPECT_EQ(choice->cbEVENTS->currentText(),
-              QStringLiteral("PDA の予定 — %1bob/%2/").arg(url, calendars[0]));
-    EXPECT_EQ(choice->cbCARDS->currentText(),
-              QStringLiteral("PDA のアドレス帳 — %1bob/%2/").arg(url, books[0]));
+    ASSERT_TRUE(LastLineHas(
+        *window, QStringLiteral("予定のカレンダー 1、ToDo のカレンダー 1、アドレス帳 1")));
+    const QString cal = store + choice->cbEVENTS->currentData().toUrl().path();
+    const QString book = store + choice->cbCARDS->currentData().toUrl().path();
+    EXPECT_TRUE(choice->cbEVENTS->currentText().startsWith(QStringLiteral("PDA の予定 — ")));
+    EXPECT_TRUE(choice->cbCARDS->currentText().startsWith(QStringLiteral("PDA のアドレス帳 — ")));
+    EXPECT_TRUE(ReadFile(cal + QStringLiteral(".Radicale.props")).contains("VCALENDAR"));
+    EXPECT_TRUE(ReadFile(book + QStringLiteral(".Radicale.props")).contains("VADDRESSBOOK"));
 
-    MakeCalendar(home + QStringLiteral("second"));
+    MakeCalendar(store + QStringLiteral("/bob/second"));
     choice->btFIND->click();
-    ASSERT_TRUE(
-        lastLineHas(QStringLiteral("予定のカレンダー 2、ToDo のカレンダー 2、アドレス帳 1")));
+    ASSERT_TRUE(LastLineHas(
+        *window, QStringLiteral("予定のカレンダー 2、ToDo のカレンダー 2、アドレス帳 1")));
     const int second = choice->cbEVENTS->findData(QUrl(url + QStringLiteral("bob/second/")));
     ASSERT_GT(second, 0);
     choice->cbEVENTS->setCurrentIndex(second);
@@ -183,28 +174,21 @@ TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
 
     choice = open();
     EXPECT_EQ(choice->cbEVENTS->currentText(), url + QStringLiteral("bob/second/"));
-    const auto write = [](const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    };
-    const QString ics = folder.path() + QStringLiteral("/t.ics");
-    const QString vcf = folder.path() + QStringLiteral("/t.vcf");
-    write(ics,
-          "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\nBEGIN:VEVENT\r\n"
-          "UID:e1\r\nDTSTAMP:20240305T000000Z\r\nDTSTART:20240305T100000Z\r\nEND:VEVENT\r\n"
-          "BEGIN:VTODO\r\nUID:t1\r\nDTSTAMP:20240305T000000Z\r\nEND:VTODO\r\n"
-          "END:VCALENDAR\r\n");
-    write(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:c1\r\nFN:B\r\nN:B;;;;\r\nEND:VCARD\r\n");
+    const QString ics = folder.path() + QStringLiteral("/t.ics"),
+                  vcf = ics + QStringLiteral(".vcf");
+    Write(ics,
+          "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\nBEGIN:VEVENT\r\nUID:e1\r\n"
+          "DTSTAMP:20240305T000000Z\r\nDTSTART:20240305T100000Z\r\nEND:VEVENT\r\nBEGIN:VTODO\r\n"
+          "UID:t1\r\nDTSTAMP:20240305T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+    Write(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:c1\r\nFN:B\r\nN:B;;;;\r\nEND:VCARD\r\n");
     window->serverPage().send({ics, vcf});
-    ASSERT_TRUE(lastLineHas(QStringLiteral("新規 3、更新 0、変更なし 0、競合 0、失敗 0")));
-    for (const QString& c : {QStringLiteral("second"), calendars[0], books[0]})
-        EXPECT_EQ(QDir(home + c).entryList(QDir::Files).size(), 1) << c.toStdString();
+    ASSERT_TRUE(LastLineHas(*window, QStringLiteral("新規 3、更新 0、変更なし 0、競合 0、失敗 0")));
+    for (const QString& c : {store + QStringLiteral("/bob/second"), cal, book})
+        EXPECT_EQ(QDir(c).entryList(QDir::Files).size(), 1) << c.toStdString();
 
     const size_t lines = window->dataList().lines().size();
     choice->cbCARDS->setEditText(QStringLiteral("http://127.0.0.2:%1/bob/x/").arg(port));
     window->serverPage().send({ics, vcf});
-    ASSERT_FALSE(messages.shown.empty());
     EXPECT_TRUE(messages.shown.back().text.contains(QStringLiteral("127.0.0.2")) &&
                 messages.shown.back().text.contains(QStringLiteral("別のサーバー")));
     EXPECT_FALSE(WaitFor([&] { return window->dataList().lines().size() > lines; }, 1000));
@@ -226,23 +210,20 @@ TEST(ServerPage, FollowsNothingToAnotherServer) {
             const QByteArray request = s->peek(1 << 16);
             if (!request.contains("</D:propfind>")) return;
             const QString r = QStringLiteral(
-                "<D:response><D:href>%1</D:href><D:propstat><D:prop>%2"
-                "</D:prop><D:status>HTTP/1.1 200 OK</D:status>"
-                "</D:propstat></D:response>");
+                "<response><href>%1</href><propstat><prop>%2</prop></propstat></response>");
             const QString book = QStringLiteral(
-                "<D:resourcetype><D:collection/><A:addressbook/>"
-                "</D:resourcetype>");
+                "<resourcetype><collection/><addressbook/>"
+                "</resourcetype>");
             const QString homes = QStringLiteral(
-                "<D:current-user-principal><D:href>/p/</D:href></D:current-user-principal>"
-                "<C:calendar-home-set><D:href>%1</D:href></C:calendar-home-set>"
-                "<A:addressbook-home-set><D:href>/p/</D:href></A:addressbook-home-set>");
+                "<current-user-principal><href>/p/</href></current-user-principal><calendar-home-"
+                "set><href>%1</href></calendar-home-set><addressbook-home-set><href>/p/</href>"
+                "</addressbook-home-set>");
             const QByteArray body =
-                (QStringLiteral("<D:multistatus xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:"
-                                "ns:caldav\" xmlns:A=\"urn:ietf:params:xml:ns:carddav\">") +
+                (QStringLiteral("<multistatus>") +
                  (request.contains("Depth: 1") ? r.arg(far + QStringLiteral("x/"), book) +
                                                      r.arg(QStringLiteral("/p/mine/"), book)
                                                : r.arg(QStringLiteral("/p/"), homes.arg(far))) +
-                 QStringLiteral("</D:multistatus>"))
+                 QStringLiteral("</multistatus>"))
                     .toUtf8();
             s->write(
                 "HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\n"
@@ -261,10 +242,8 @@ TEST(ServerPage, FollowsNothingToAnotherServer) {
     page.txURL->setText(url);
     page.txUSER->setText(QStringLiteral("bob"));
     page.collections().btFIND->click();  // no to the offer of a calendar
-    const auto& lines = window.dataList().lines();
-    ASSERT_TRUE(WaitFor([&] { return !lines.empty(); }, 15000));
-    EXPECT_TRUE(lines.back().endsWith(
-        QStringLiteral("予定のカレンダー 0、ToDo のカレンダー 0、アドレス帳 1")));
+    EXPECT_TRUE(LastLineHas(
+        window, QStringLiteral("予定のカレンダー 0、ToDo のカレンダー 0、アドレス帳 1")));
     EXPECT_EQ(page.collections().cbCARDS->itemText(1), QStringLiteral("mine — %1mine/").arg(url));
     EXPECT_FALSE(other.hasPendingConnections());
 }
