@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include "app/collection_choice.h"
 #include "app/controls.h"
 #include "app/data_list_view.h"
 #include "core/data_set.h"
@@ -115,18 +116,22 @@ ServerPage::ServerPage(QTabWidget* tabs, double dpi, const QString& iniPath, QSt
                    QStringLiteral("デスクトップのキーリングにだけ保存します。"), 900);
     txPASS->setEchoMode(QLineEdit::Password);
     txPASS->setPlaceholderText(QStringLiteral("変えるときだけ入力します"));
+    choice_ = new CollectionChoice(this, place, 1260, iniPath_, messages_);
+    choice_->server = [this] { return QUrl(txURL->text().trimmed()); };
+    choice_->trust = [this](const DavAccount& a, const QString& fp) { return trusts(a, fp); };
+    choice_->report = [this](const QString& line) { list_.append(line); };
     auto* note = new QLabel(
         QStringLiteral("予定・ToDo・アドレス帳の .ics/.vcf を、UID ごとに送ります。"), this);
-    place(note, 135, 1305, 7305, 195);
+    place(note, 135, 2805, 7305, 195);
     ckAUTO = new QCheckBox(QStringLiteral("受信のたびにサーバーへ送る"), this);
     ckAUTO->setObjectName(QStringLiteral("ckAUTO"));
     ckAUTO->setToolTip(
         QStringLiteral("受信して書き出した .ics/.vcf をそのままサーバーへ送ります。"));
-    place(ckAUTO, 135, 1620, 4500, 240);
+    place(ckAUTO, 135, 3120, 4500, 240);
     btSEND = new QPushButton(QStringLiteral("サーバーへ送る"), this);
     btSEND->setObjectName(QStringLiteral("btSEND"));
     btSEND->setToolTip(QStringLiteral("最後の受信で書き出した .ics/.vcf をサーバーへ送ります。"));
-    place(btSEND, 135, 1980, 2400, 375);
+    place(btSEND, 135, 3480, 2400, 375);
 
     const QSettings ini(iniPath_, QSettings::IniFormat);
     txURL->setText(ini.value(QStringLiteral("Server/URL")).toString());
@@ -140,6 +145,7 @@ ServerPage::ServerPage(QTabWidget* tabs, double dpi, const QString& iniPath, QSt
         const QStringList files = lastTransferFiles ? lastTransferFiles() : QStringList{};
         send(files);
     });
+    connect(choice_->btFIND, &QPushButton::clicked, this, &ServerPage::findCollections);
     connect(store_, &PasswordStore::writeDone, this, [this](bool ok, const QString&) {
         if (!ok) noKeyring();
     });
@@ -193,8 +199,8 @@ void ServerPage::noKeyring() {
         Buttons::Ok, Icon::Exclamation, {});
 }
 
-void ServerPage::send(const QStringList& files) {
-    if (sending_) return;
+// The account the fields name, after the question about plain http; none after a message.
+std::optional<DavAccount> ServerPage::pageAccount() {
     DavAccount account;
     account.url = QUrl(txURL->text().trimmed());
     account.user = txUSER->text().trimmed();
@@ -202,7 +208,7 @@ void ServerPage::send(const QStringList& files) {
         messages_.show(
             QStringLiteral("「送信先」ページでサーバー URL とユーザー名を入れてください。"),
             Buttons::Ok, Icon::Exclamation, {});
-        return;
+        return std::nullopt;
     }
     if (NeedsPlainHttpConfirmation(account.url)) {
         if (messages_.show(
@@ -210,15 +216,44 @@ void ServerPage::send(const QStringList& files) {
                                "読まれるおそれがあります。送りますか？")
                     .arg(account.url.host()),
                 Buttons::YesNo, Icon::Exclamation, {}) != kYes)
-            return;
+            return std::nullopt;
         account.plainHttpConfirmed = true;
     }
     if (const QString problem = AccountUrlProblem(account); !problem.isEmpty()) {
         messages_.show(problem, Buttons::Ok, Icon::Exclamation, {});
-        return;
+        return std::nullopt;
     }
     const QSettings ini(iniPath_, QSettings::IniFormat);
     account.trustedFingerprint = ini.value(TrustKey(account.url.host())).toString();
+    return account;
+}
+
+// Asks whether the certificate with this fingerprint is trusted for the account's host; a yes
+// is kept.
+bool ServerPage::trusts(const DavAccount& account, const QString& fingerprint) {
+    const QString fp = NormalFingerprint(fingerprint);
+    if (messages_.show(QStringLiteral("%1 の証明書は信頼された認証局のものではありません。\n"
+                                      "SHA-256: %2\nこの証明書をこのサーバーについて信頼しますか？")
+                           .arg(account.url.host(), fp),
+                       Buttons::YesNo, Icon::Question, {}) != kYes)
+        return false;
+    QSettings(iniPath_, QSettings::IniFormat).setValue(TrustKey(account.url.host()), fp);
+    return true;
+}
+
+void ServerPage::findCollections() {
+    std::optional<DavAccount> account = pageAccount();
+    if (!account) return;
+    choice_->btFIND->setEnabled(false);
+    withPassword(
+        *account, [this](const DavAccount& a) { choice_->find(a); },
+        [this] { choice_->btFIND->setEnabled(true); });
+}
+
+void ServerPage::send(const QStringList& files) {
+    if (sending_) return;
+    std::optional<DavAccount> account = pageAccount();
+    if (!account || !choice_->apply(*account)) return;
     if (files.isEmpty()) {
         messages_.show(QStringLiteral("送る .ics/.vcf がありません。「書き出し 」ページで書き出しを"
                                       "選んでから受信してください。"),
@@ -226,30 +261,32 @@ void ServerPage::send(const QStringList& files) {
         return;
     }
     sending_ = true;
-    withPassword(account, files);
+    withPassword(
+        *account, [this, files](const DavAccount& a) { start(a, files); }, [this] { ended(); });
 }
 
-// The keyring's password, else the user's answer; no answer ends the sending.
-void ServerPage::withPassword(DavAccount account, const QStringList& files) {
+// The keyring's password, else the user's answer; no answer is none().
+void ServerPage::withPassword(DavAccount account, std::function<void(const DavAccount&)> then,
+                              std::function<void()> none) {
     auto* reader = new PasswordStore(this);
     connect(reader, &PasswordStore::readDone, this,
-            [this, reader, account, files](bool answered, const QString& found) mutable {
+            [this, reader, account, then, none](bool answered, const QString& found) mutable {
                 reader->deleteLater();
                 if (answered && !found.isEmpty()) {
                     account.password = found;
-                    start(account, files);
+                    then(account);
                     return;
                 }
                 if (!answered) noKeyring();
                 const std::optional<QString> typed =
                     prompt_->ask(account.url.toString(), account.user);
                 if (!typed) {
-                    ended();
+                    none();
                     return;
                 }
                 account.password = *typed;
                 if (answered) store_->write(account.url.toString(), account.user, *typed);
-                start(account, files);
+                then(account);
             });
     reader->read(account.url.toString(), account.user);
 }
@@ -286,15 +323,9 @@ void ServerPage::finish(const DavAccount& account, const QStringList& files,
                         const DavOutcome& outcome) {
     sending_ = false;
     if (!outcome.untrustedFingerprint.isEmpty()) {
-        const QString fp = NormalFingerprint(outcome.untrustedFingerprint);
-        if (messages_.show(
-                QStringLiteral("%1 の証明書は信頼された認証局のものではありません。\n"
-                               "SHA-256: %2\nこの証明書をこのサーバーについて信頼しますか？")
-                    .arg(account.url.host(), fp),
-                Buttons::YesNo, Icon::Question, {}) == kYes) {
-            QSettings(iniPath_, QSettings::IniFormat).setValue(TrustKey(account.url.host()), fp);
+        if (trusts(account, outcome.untrustedFingerprint)) {
             DavAccount again = account;
-            again.trustedFingerprint = fp;
+            again.trustedFingerprint = NormalFingerprint(outcome.untrustedFingerprint);
             sending_ = true;
             start(again, files);
             return;

@@ -1,7 +1,8 @@
-// The tab page "送信先": the CalDAV/CardDAV server the exports are sent to, and the sending itself
-// (progress, the closing line in the data list, an unknown certificate, conflicts). The URL, the
-// user name and the trusted fingerprints are kept in "Fenmor.ini" [Server]; the password only in
-// the desktop keyring, or asked at each sending where no keyring answers.
+// The tab page "送信先": the CalDAV/CardDAV server the exports are sent to, the collections they go
+// to, and the sending itself (progress, the closing line in the data list, an unknown
+// certificate, conflicts). The URL, the user name, the collections and the trusted fingerprints
+// are kept in "Fenmor.ini" [Server]; the password only in the desktop keyring, or asked at each
+// sending or finding where no keyring answers.
 #pragma once
 
 #include <QString>
@@ -21,6 +22,7 @@ class QTabWidget;
 
 namespace fenmor {
 
+class CollectionChoice;
 class DataListView;
 class MessageService;
 class PasswordStore;
@@ -50,6 +52,7 @@ class ServerPage final : public QWidget {
     void sendSaved(const QString& journalPath);
     [[nodiscard]] bool sendAfterEveryTransfer() const;
     [[nodiscard]] bool sending() const { return sending_; }
+    [[nodiscard]] CollectionChoice& collections() { return *choice_; }
 
     QLineEdit* txURL = nullptr;
     QLineEdit* txUSER = nullptr;
@@ -63,7 +66,11 @@ class ServerPage final : public QWidget {
   private:
     void save();
     void storePassword();
-    void withPassword(DavAccount account, const QStringList& files);
+    [[nodiscard]] std::optional<DavAccount> pageAccount();
+    [[nodiscard]] bool trusts(const DavAccount& account, const QString& fingerprint);
+    void findCollections();
+    void withPassword(DavAccount account, std::function<void(const DavAccount&)> then,
+                      std::function<void()> none);
     void start(DavAccount account, const QStringList& files);
     void finish(const DavAccount& account, const QStringList& files, const DavOutcome& outcome);
     void noKeyring();
@@ -76,6 +83,7 @@ class ServerPage final : public QWidget {
     PasswordStore* store_;
     std::unique_ptr<PasswordPrompt> ownPrompt_;
     PasswordPrompt* prompt_;
+    CollectionChoice* choice_;
     std::unique_ptr<QTemporaryDir> savedCopy_;  // the kept transfer's files being sent
     bool sending_ = false;
     bool noKeyringSaid_ = false;

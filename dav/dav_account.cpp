@@ -28,6 +28,15 @@ QString AccountUrlProblem(const DavAccount& account) {
     return {};
 }
 
+bool OnAccountServer(const DavAccount& account, const QUrl& url) {
+    const auto port = [](const QUrl& u) {
+        return u.port(u.scheme().compare(u"https", Qt::CaseInsensitive) == 0 ? 443 : 80);
+    };
+    return url.scheme().compare(account.url.scheme(), Qt::CaseInsensitive) == 0 &&
+           url.host().compare(account.url.host(), Qt::CaseInsensitive) == 0 &&
+           port(url) == port(account.url);
+}
+
 QString NormalFingerprint(const QString& text) {
     QString hex = text.toUpper();
     hex.remove(QRegularExpression(QStringLiteral("[:\\s]")));

@@ -20,6 +20,8 @@ struct DavAccount {
 [[nodiscard]] QString AccountUrlProblem(const DavAccount& account);
 // True for http:// to a host that is not a loopback address: the window asks before it sends.
 [[nodiscard]] bool NeedsPlainHttpConfirmation(const QUrl& url);
+// True when url is on account's server (scheme, host and port): only there may its credentials go.
+[[nodiscard]] bool OnAccountServer(const DavAccount& account, const QUrl& url);
 // "AB:CD:…" in upper case from any spelling of a SHA-256 fingerprint; empty when it is not one.
 [[nodiscard]] QString NormalFingerprint(const QString& text);
 

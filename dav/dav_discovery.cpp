@@ -38,6 +38,10 @@ struct DavDiscovery::Run {
     std::function<void()> then;  // what to do once the homes are known (create, or list)
 
     void fail(const QString& message, const QString& fp) { Q_EMIT owner->failed(message, fp); }
+    static QString elsewhere(const QUrl& at, const QUrl& named) {
+        return QStringLiteral("%1 names %2 on another server; not followed")
+            .arg(at.toString(), named.toString());
+    }
 
     void findPrincipal(QList<QUrl> candidates, QString lastMessage) {
         if (candidates.isEmpty())
@@ -52,6 +56,8 @@ struct DavDiscovery::Run {
                 if (principal.isEmpty())
                     return findPrincipal(candidates,
                                          at.toString() + QStringLiteral(": no principal"));
+                if (!OnAccountServer(http.account(), principal))
+                    return findPrincipal(candidates, elsewhere(at, principal));
                 findHomes();
             },
             [this, candidates](const QString& message, const QString& fp, bool fatal) {
@@ -66,9 +72,15 @@ struct DavDiscovery::Run {
             [this](const std::vector<DavResponse>& r, const QUrl& at) {
                 calendarHome = HrefOf(r, QStringLiteral("calendar-home-set"), at);
                 addressHome = HrefOf(r, QStringLiteral("addressbook-home-set"), at);
+                QString other;
+                for (QUrl* home : {&calendarHome, &addressHome}) {
+                    if (home->isEmpty() || OnAccountServer(http.account(), *home)) continue;
+                    other = QStringLiteral(" (") + elsewhere(at, *home) + u')';
+                    home->clear();
+                }
                 if (calendarHome.isEmpty() && addressHome.isEmpty())
-                    return fail(QStringLiteral("%1 names no calendar or address-book home")
-                                    .arg(principal.toString()),
+                    return fail(QStringLiteral("%1 names no calendar or address-book home%2")
+                                    .arg(principal.toString(), other),
                                 {});
                 then();
             },
@@ -103,7 +115,8 @@ struct DavDiscovery::Run {
                     }
                     c.cards = type.children.contains(u"addressbook");
                     if (c.name.isEmpty()) c.name = c.url.path().section(u'/', -2, -2);
-                    if (c.events || c.tasks || c.cards) collections.push_back(c);
+                    if ((c.events || c.tasks || c.cards) && OnAccountServer(http.account(), c.url))
+                        collections.push_back(c);
                 }
                 listHomes(homes);
             },
@@ -125,6 +138,7 @@ struct DavDiscovery::Run {
                     return fail(QStringLiteral("%1 %2: %3")
                                     .arg(QString::fromLatin1(verb), url.toString(), a.statusLine()),
                                 {});
+                Q_EMIT owner->created(url);
                 list();
             });
     }

@@ -1,5 +1,7 @@
 // The account's collections, found as a client finds them: /.well-known/caldav and carddav,
 // current-user-principal, calendar-home-set and addressbook-home-set, then each home's members.
+// A principal, home or collection the server names on another server is passed over: the
+// credentials go to the account's server only.
 #pragma once
 
 #include <QObject>
@@ -30,6 +32,7 @@ class DavDiscovery : public QObject {
     void createAddressBook(const QString& name);  // extended MKCOL in the address-book home
 
   Q_SIGNALS:
+    void created(const QUrl& collection);  // then found() with the account's collections again
     void found(const std::vector<fenmor::DavCollection>& collections);
     // untrustedFingerprint non-empty: the server's certificate is unknown (the message says so).
     void failed(const QString& message, const QString& untrustedFingerprint);
