@@ -40,7 +40,7 @@ const WideKana& WideKanaTable() {
 // The widened text of the kana at i, and how many characters it took: a kana joins only the
 // sound mark right after it (a second mark is blocked by the first), so widening pair by pair
 // gives what composing the whole run gives.
-std::pair<const QString&, int> WideAt(const QString& text, qsizetype i) {
+std::pair<const QString&, int> WideAt(QStringView text, qsizetype i) {
     const WideKana& t = WideKanaTable();
     const int at = text[i].unicode() - kHalfFirst;
     const char16_t next = i + 1 < text.size() ? text[i + 1].unicode() : 0;
@@ -123,7 +123,7 @@ QString ConvertPunctuation(const QString& text) {
     return out;
 }
 
-QString WidenHalfWidthKana(const QString& text, CanHold canHold) {
+QString WidenHalfWidthKana(QStringView text, CanHold canHold) {
     QString out;
     out.reserve(text.size() + 2);
     for (qsizetype i = 0; i < text.size();) {

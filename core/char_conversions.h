@@ -27,6 +27,6 @@ using CanHold = bool (*)(QChar);
 // Half-width katakana and symbols (U+FF61 to U+FF9F) to full width; a kana and its following
 // sound mark become one voiced katakana where one exists and the encoding holds it (ﾜﾞ gives
 // ヷ only where that can be written, ワ゛ in Shift-JIS).
-[[nodiscard]] QString WidenHalfWidthKana(const QString& text, CanHold canHold = sjis::CanEncode);
+[[nodiscard]] QString WidenHalfWidthKana(QStringView text, CanHold canHold = sjis::CanEncode);
 
 }  // namespace fenmor

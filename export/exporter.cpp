@@ -47,6 +47,12 @@ QString CodeKey(const QString& code) {
     return AllDigits(v) ? QString::number(v.toLongLong()) : v;
 }
 
+ListKind ListOf(const DataKind& kind) {
+    return kind.exportAs == KindExport::Event  ? ListKind::Schedule
+           : kind.exportAs == KindExport::Task ? ListKind::ActionList
+                                               : ListKind::AddressBook;
+}
+
 }  // namespace
 
 // A parser of its own that keeps line breaks as line breaks: for separated values the
@@ -73,7 +79,7 @@ void Exporter::outputFileOpened(OutputFile& file) {
     outputPath_ = file.path();
 }
 
-ParsedRecord Exporter::withLineBreaks(const Session& s, const ParsedRecord& parsed) {
+const ParsedRecord& Exporter::withLineBreaks(const Session& s, const ParsedRecord& parsed) {
     if (!s.fgCSV || !lastLine_.contains(kUS)) return parsed;
     if (!scratch_) scratch_ = std::make_unique<Scratch>();
     QString line = lastLine_;
@@ -270,31 +276,32 @@ void Exporter::recordDispatched(Session& s, const ParsedRecord& parsed) {
 }
 
 // A data set's first records wait until enough values have come to settle the meanings; the
-// rest go straight through.
-void Exporter::take(Session& s, const DataKind& kind, ParsedRecord record) {
+// rest go straight through, without a copy.
+void Exporter::take(Session& s, const DataKind& kind, const ParsedRecord& record) {
     constexpr size_t kSample = 64;
-    pending_.push_back({&kind, std::move(record)});
     session_ = &s;
+    if (pending_.empty() && meaningsFor_ == static_cast<int>(ListOf(kind)))
+        return add(s, kind, record);
+    pending_.push_back({&kind, record});
     if (meaningsFor_ < 0 && pending_.size() < kSample) return;
     flush(s);
 }
 
+void Exporter::add(Session& s, const DataKind& kind, const ParsedRecord& record) {
+    if (kind.exportAs == KindExport::Event)
+        addEvent(s, record);
+    else if (kind.exportAs == KindExport::Task)
+        addTask(s, record);
+    else
+        addCard(s, record);
+}
+
 void Exporter::flush(Session& s) {
     if (pending_.empty()) return;
-    const KindExport as = pending_.front().kind->exportAs;
-    learnMeanings(s, as == KindExport::Event  ? ListKind::Schedule
-                     : as == KindExport::Task ? ListKind::ActionList
-                                              : ListKind::AddressBook);
+    learnMeanings(s, ListOf(*pending_.front().kind));
     std::vector<Pending> waiting;
     waiting.swap(pending_);
-    for (Pending& p : waiting) {
-        if (p.kind->exportAs == KindExport::Event)
-            addEvent(s, p.record);
-        else if (p.kind->exportAs == KindExport::Task)
-            addTask(s, p.record);
-        else
-            addCard(s, p.record);
-    }
+    for (const Pending& p : waiting) add(s, *p.kind, p.record);
 }
 
 void Exporter::lineArrived(const QString& line) {

@@ -63,9 +63,11 @@ class Exporter final : public ExportSink {
     struct Scratch;
     struct Stream;
     void startDataSet(const ParsedRecord& header, bool category);
-    ParsedRecord withLineBreaks(const Session& s, const ParsedRecord& parsed);
+    // The record, or the same line parsed again with its line breaks where they were.
+    const ParsedRecord& withLineBreaks(const Session& s, const ParsedRecord& parsed);
     void learnMeanings(const Session& s, ListKind list);
-    void take(Session& s, const DataKind& kind, ParsedRecord record);
+    void take(Session& s, const DataKind& kind, const ParsedRecord& record);
+    void add(Session& s, const DataKind& kind, const ParsedRecord& record);
     void flush(Session& s);
     Columns columnsOf(const Session& s, const ParsedRecord& record, ListKind list);
     void takeCategory(const ParsedRecord& record);

@@ -14,19 +14,22 @@
 namespace fenmor {
 namespace {
 
+// Views of the columns' values: a card is written while its columns stand, and copying each value
+// cost more than writing it.
 struct Card {
-    QString name, reading, nickname, company, department, jobTitle, postalCode, address, address2;
-    QString homePostalCode, homeAddress, birthday;
+    QStringView name, reading, nickname, company, department, jobTitle, postalCode, address,
+        address2;
+    QStringView homePostalCode, homeAddress, birthday;
     std::optional<QDate> birthdate;
-    QStringList memos, categories, unknown;
+    QVarLengthArray<QStringView, 4> memos, mails, urls;
+    QStringList categories, unknown;
     bool secret = false;
     std::optional<QDateTime> modified;
     Extras extras;
-    QList<std::pair<Meaning, QString>> phones;  // phone, home, work, mobile, fax in order
-    QStringList mails, urls;
+    QVarLengthArray<std::pair<Meaning, QStringView>, 6> phones;  // in the columns' order
 };
 
-QString* SingleSlot(Card& c, Meaning m) {
+QStringView* SingleSlot(Card& c, Meaning m) {
     switch (m) {
         case Meaning::Name:
             return &c.name;
@@ -66,7 +69,7 @@ std::optional<QDate> BirthdayOf(const QString& value) {
 
 void Take(Card& c, const Column& col) {
     const Meaning m = col.meaning;
-    if (QString* single = SingleSlot(c, m)) {
+    if (QStringView* single = SingleSlot(c, m)) {
         if (m == Meaning::Birthday && single->isEmpty()) c.birthdate = BirthdayOf(col.value);
         const bool badDate = m == Meaning::Birthday && !c.birthdate;
         if (!single->isEmpty() || badDate) {  // a second name or an unreadable date: kept as text
@@ -83,16 +86,16 @@ void Take(Card& c, const Column& col) {
         case Meaning::Mobile:
         case Meaning::Fax:
         case Meaning::HomeFax:
-            c.phones.append({m, col.value});
+            c.phones.push_back({m, col.value});
             break;
         case Meaning::Mail:
-            c.mails << col.value;
+            c.mails.push_back(col.value);
             break;
         case Meaning::Url:
-            c.urls << col.value;
+            c.urls.push_back(col.value);
             break;
         case Meaning::Memo:
-            c.memos << col.value;
+            c.memos.push_back(col.value);
             break;
         case Meaning::Category:
             c.categories << col.value;
@@ -141,13 +144,25 @@ QString PhoneType(Meaning m, bool v4) {
     }
 }
 
-QString FormattedName(const Card& c, const Columns& columns) {
+QStringView FormattedName(const Card& c, const Columns& columns) {
     if (!c.name.isEmpty()) return c.name;
     if (!c.company.isEmpty()) return c.company;
     for (const Column& col : columns)
         if (!col.shown.isEmpty() && !IsBookkeeping(col.meaning) && col.meaning != Meaning::Category)
             return col.shown;
-    return QStringLiteral("(名前なし)");
+    return u"(名前なし)";
+}
+
+// The memos, then what no property holds, a line each.
+QString NoteOf(const Card& c) {
+    QString note;
+    const auto line = [&note](QStringView text) {
+        if (!note.isEmpty()) note += u'\n';
+        note += text;
+    };
+    for (const QStringView memo : c.memos) line(memo);
+    for (const QString& other : c.unknown) line(other);
+    return note;
 }
 
 // Dates in the forms the versions want, without the cost of a pattern per card: 1 basic date,
@@ -211,12 +226,12 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
         out.addParts(v4 ? u"ADR;TYPE=home" : u"ADR;TYPE=HOME",
                      {{}, {}, c.homeAddress, {}, {}, c.homePostalCode, {}}, ';');
     for (const auto& [meaning, number] : c.phones) out.addText(PhoneType(meaning, v4), number);
-    for (const QString& mail : c.mails)
+    for (const QStringView mail : c.mails)
         out.addText(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"), mail);
-    for (const QString& url : c.urls) out.addText(QStringLiteral("URL"), url);
+    for (const QStringView url : c.urls) out.addText(QStringLiteral("URL"), url);
     if (c.birthdate) out.add(QStringLiteral("BDAY"), Stamp(*c.birthdate, {}, v4 ? 1 : 2));
     if (!c.categories.isEmpty()) out.addParts(u"CATEGORIES", c.categories, ',');
-    out.addText(QStringLiteral("NOTE"), (c.memos + c.unknown).join(u'\n'));
+    out.addText(QStringLiteral("NOTE"), NoteOf(c));
     if (c.secret && !v4) out.add(QStringLiteral("CLASS"), QStringLiteral("PRIVATE"));
     if (c.modified)
         out.add(QStringLiteral("REV"), Stamp(c.modified->date(), c.modified->time(), v4 ? 3 : 4));
