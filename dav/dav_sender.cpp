@@ -258,7 +258,8 @@ struct DavSender::Run {
         }
         if (outcome.cancelled || (stopped && a.status == 0)) return pump();
         if (const QString fatal = http.fatalMessage(a, job.url); !fatal.isEmpty()) {
-            ++outcome.failed;
+            // The first such answer is the one told; the others, sent alongside, are not sent.
+            if (!stopped) ++outcome.failed;
             stop(fatal, a.fingerprint);
             return pump();
         }
@@ -288,6 +289,7 @@ struct DavSender::Run {
             } else if (a.status == 200) {
                 outcome.conflicts.push_back({item, url, a.body, a.etag});
             } else if (const QString fatal = http.fatalMessage(a, url); !fatal.isEmpty()) {
+                if (!stopped) ++outcome.failed;
                 stop(fatal, a.fingerprint);
             } else {
                 fail(item, QStringLiteral("GET %1: %2").arg(url.toString(), a.statusLine()));
@@ -324,9 +326,12 @@ struct DavSender::Run {
     void end() {
         if (!running) return;
         running = false;
-        if (!queue.empty())
-            outcome.notes << QStringLiteral("%1 items not sent: the next sending sends them")
-                                 .arg(queue.size());
+        // Each item is told: counted in the line, or here (never put, or put when it stopped).
+        const qsizetype told = outcome.added + outcome.updated + outcome.unchanged +
+                               qsizetype(outcome.conflicts.size()) + outcome.failed;
+        if (const qsizetype left = qsizetype(items.size()) - told; left > 0)
+            outcome.notes
+                << QStringLiteral("%1 items not sent: the next sending sends them").arg(left);
         QString error;
         if (!state.save(&error)) outcome.notes << error;
         Q_EMIT owner->finished(outcome);
