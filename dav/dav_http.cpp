@@ -60,7 +60,7 @@ void DavHttp::request(const QByteArray& verb, const QUrl& url, const QByteArray&
         DavAnswer a;
         a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         a.reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-        a.body = reply->readAll();
+        if (reply->isOpen()) a.body = reply->readAll();  // an aborted reply is closed
         a.etag = reply->rawHeader("ETag");
         if (reply->hasRawHeader("Location"))
             a.location = url.resolved(QUrl::fromEncoded(reply->rawHeader("Location")));

@@ -176,7 +176,8 @@ def check_row(row, tool, work, captures, items):
     message = re.findall(row.message, err)
     check(what + ": the message, once, naming the server",
           counts and len(message) == max(counts[4], 1) and server.url("") in err, err)
-    check(what + ": no password", PASSWORD not in err + out)
+    check(what + ": no password, no other program's words", PASSWORD not in err + out and all(
+        line.startswith(("fenmor-convert: ", "  ")) for line in err.splitlines()), err)
     check(what + ": nothing sent to the other server", other.seen == [], other.seen)
     not_sent = re.search(r"(\d+) items not sent", err)
     check(what + ": every item told", counts and sum(counts) + int(not_sent.group(1) if not_sent else 0) == total,
