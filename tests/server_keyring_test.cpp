@@ -95,6 +95,7 @@ TEST(ServerKeyring, TheTypedPasswordIsKeptInTheKeyringAndSendingsReadIt) {
         << lines.back().toStdString();
     EXPECT_EQ(radicale.stored().size(), 5);
     EXPECT_EQ(prompt.asked, 0);
+    EXPECT_EQ(radicale.refusedLogins(), 0);
     EXPECT_EQ(FilesHolding(folder.path(), kPassword.toUtf8()), QStringList());
     EXPECT_EQ(FilesHolding(QDir::homePath(), kPassword.toUtf8()), QStringList());
 
@@ -108,6 +109,7 @@ TEST(ServerKeyring, TheTypedPasswordIsKeptInTheKeyringAndSendingsReadIt) {
     EXPECT_EQ(said.filter(QStringLiteral("新規 0、更新 0、変更なし 0、競合 0、失敗 0")).size(), 1);
     EXPECT_EQ(said.back(), QStringLiteral("8 items not sent: the next sending sends them"));
     EXPECT_EQ(prompt.asked, 0);
+    EXPECT_EQ(radicale.refusedLogins(), 1);
     EXPECT_EQ(radicale.stored().size(), 5);
     for (const auto& m : messages.shown)
         EXPECT_FALSE(m.text.contains(QStringLiteral("キーリング")));

@@ -60,4 +60,10 @@ QStringList RadicaleServer::stored() const {
         .entryList({QStringLiteral("*.ics")}, QDir::Files);
 }
 
+int RadicaleServer::refusedLogins() {
+    process_.waitForReadyRead(500);
+    log_ += process_.readAllStandardError();
+    return static_cast<int>(log_.count("Failed login attempt"));
+}
+
 }  // namespace fenmor::test

@@ -22,11 +22,14 @@ class RadicaleServer {
     [[nodiscard]] QString url() const;  // "http://127.0.0.1:PORT/"
     // The resource files the calendar holds.
     [[nodiscard]] QStringList stored() const;
+    // The logins refused so far (user or password wrong), as the server logged them.
+    [[nodiscard]] int refusedLogins();
 
   private:
     QTemporaryDir folder_;
     QString user_;
     QProcess process_;
+    QByteArray log_;
     int port_ = 0;
 };
 
