@@ -1,5 +1,5 @@
-// The sending: collections found, the server's items read once per collection, then each item
-// put, a few at a time, and what the server answered kept in the state file.
+// The sending: collections found, the server's items read where an item is new to what was kept,
+// then each item put, a few at a time, and what the server answered kept in the state file.
 #include "dav/dav_sender.h"
 
 #include <QHash>
@@ -129,11 +129,16 @@ struct DavSender::Run {
         report(collectionsToReport());
     }
 
+    // Read again for an item never kept: another client may have stored it since, and a server
+    // that ignores If-None-Match would let the new item replace its copy.
     QList<QUrl> collectionsToReport() {
         QList<QUrl> out;
         for (const DavItem& item : items) {
             const QUrl c = target[int(item.kind)];
-            if (!c.isEmpty() && !stateOf(c).reported && !out.contains(c)) out << c;
+            if (c.isEmpty() || out.contains(c)) continue;
+            if (const DavCollectionState& s = stateOf(c);
+                !s.reported || !s.items.contains(item.uid))
+                out << c;
         }
         return out;
     }

@@ -138,8 +138,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 
 class Row:
-    def __init__(self, name, fault, status, line, message):
+    def __init__(self, name, fault, status, line, message, read_before=False):
         self.name, self.fault, self.status, self.line, self.message = name, fault, status, line, message
+        self.read_before = read_before  # the kept state has read both collections before
 
 
 def run(tool, work, url, captures):
@@ -162,13 +163,17 @@ def check_row(row, tool, work, captures, items):
     """items: UID -> (path, body) of what the PDA's transfer gives."""
     total = len(items)
     held = {}
-    if row.fault == "ignores If-None-Match":  # copies of an event and a card already there, one edited
+    if row.fault == "ignores If-None-Match":  # copies of an event and a card there, one edited
         (event_path, event), (card_path, card) = (next(v for v in items.values() if v[0].endswith(kind))
                                                   for kind in (".ics", ".vcf"))
         held = {card_path: (card, '"a"'), event_path: (event.replace(b"SUMMARY:", b"SUMMARY:phone "), '"b"')}
     server, other = Server(row.fault, held), Server()
     server.other = other
-    (work / "bin" / "dav-state.json").unlink(missing_ok=True)
+    state = work / "bin" / "dav-state.json"
+    state.unlink(missing_ok=True)
+    if row.read_before:  # the copies were stored since
+        state.write_text(json.dumps({"servers": {server.url("").rstrip("/"): {
+            server.url(f"/alice/{c}/"): {"reported": True, "items": {}} for c in ("cal", "book")}}}))
     what = row.name
     code, out, err, counts = run(tool, work, server.url(), captures)
     check(what, code == row.status and re.fullmatch(row.line.format(
@@ -183,7 +188,7 @@ def check_row(row, tool, work, captures, items):
     check(what + ": every item told", counts and sum(counts) + int(not_sent.group(1) if not_sent else 0) == total,
           f"{out}\n{err}")
     stored = {uid_of(b): p for p, (b, _) in server.items.items()}
-    for uid, rec in state_records(work / "bin" / "dav-state.json").items():
+    for uid, rec in state_records(state).items():
         check(what + ": kept as sent but not stored", uid in stored and server.url(stored[uid]) == rec["href"], uid)
     check(what + ": the server's copy kept", all(server.items[p] == v for p, v in held.items()))
 
@@ -221,6 +226,9 @@ ROWS = [
         r"answered REPORT with something that is not the XML a CalDAV/CardDAV server gives"),
     Row("ignores If-None-Match", "ignores If-None-Match", 3,
         "upload: {m} new, 0 updated, 1 unchanged, 1 conflicts, 0 failed", r"conflict, the server's copy kept"),
+    Row("ignores If-None-Match, copies stored since the last sending", "ignores If-None-Match", 3,
+        "upload: {m} new, 0 updated, 1 unchanged, 1 conflicts, 0 failed", r"conflict, the server's copy kept",
+        read_before=True),
 ]
 
 
