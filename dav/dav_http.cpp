@@ -60,7 +60,7 @@ void DavHttp::request(const QByteArray& verb, const QUrl& url, const QByteArray&
         DavAnswer a;
         a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         a.reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-        a.body = reply->readAll();
+        if (reply->isOpen()) a.body = reply->readAll();  // an aborted reply is closed
         a.etag = reply->rawHeader("ETag");
         if (reply->hasRawHeader("Location"))
             a.location = url.resolved(QUrl::fromEncoded(reply->rawHeader("Location")));
@@ -84,6 +84,12 @@ void DavHttp::multistatus(const QByteArray& verb, const QUrl& url, const QByteAr
             return fail(fatal, a.fingerprint, true);
         if (a.status >= 300 && a.status < 400 && a.location.isValid() && redirects > 0)
             return multistatus(verb, a.location, depth, body, ok, fail, redirects - 1);
+        // A web server that is not a CalDAV/CardDAV one often answers any method with a page.
+        if (a.status >= 200 && a.status < 300 && a.status != 207)
+            return fail(QStringLiteral("%1 answered %2 to %3 with a page, not the list a "
+                                       "CalDAV/CardDAV server gives: is it the server's address?")
+                            .arg(url.toString(), a.statusLine(), QString::fromLatin1(verb)),
+                        {}, false);
         if (a.status != 207)
             return fail(QStringLiteral("%1 %2: %3")
                             .arg(QString::fromLatin1(verb), url.toString(), a.statusLine()),
@@ -91,7 +97,8 @@ void DavHttp::multistatus(const QByteArray& verb, const QUrl& url, const QByteAr
         QString error;
         const auto responses = ParseMultistatus(a.body, &error);
         if (!responses)
-            return fail(QStringLiteral("the answer of %1 to %2 is not the XML expected (%3)")
+            return fail(QStringLiteral("%1 answered %2 with something that is not the XML a "
+                                       "CalDAV/CardDAV server gives (%3)")
                             .arg(url.toString(), QString::fromLatin1(verb), error),
                         {}, false);
         ok(*responses, url);

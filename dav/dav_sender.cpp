@@ -1,5 +1,5 @@
-// The sending: collections found, the server's items read once per collection, then each item
-// put, a few at a time, and what the server answered kept in the state file.
+// The sending: collections found, the server's items read where an item is new to what was kept,
+// then each item put, a few at a time, and what the server answered kept in the state file.
 #include "dav/dav_sender.h"
 
 #include <QHash>
@@ -129,11 +129,16 @@ struct DavSender::Run {
         report(collectionsToReport());
     }
 
+    // Read again for an item never kept: another client may have stored it since, and a server
+    // that ignores If-None-Match would let the new item replace its copy.
     QList<QUrl> collectionsToReport() {
         QList<QUrl> out;
         for (const DavItem& item : items) {
             const QUrl c = target[int(item.kind)];
-            if (!c.isEmpty() && !stateOf(c).reported && !out.contains(c)) out << c;
+            if (c.isEmpty() || out.contains(c)) continue;
+            if (const DavCollectionState& s = stateOf(c);
+                !s.reported || !s.items.contains(item.uid))
+                out << c;
         }
         return out;
     }
@@ -258,7 +263,8 @@ struct DavSender::Run {
         }
         if (outcome.cancelled || (stopped && a.status == 0)) return pump();
         if (const QString fatal = http.fatalMessage(a, job.url); !fatal.isEmpty()) {
-            ++outcome.failed;
+            // The first such answer is the one told; the others, sent alongside, are not sent.
+            if (!stopped) ++outcome.failed;
             stop(fatal, a.fingerprint);
             return pump();
         }
@@ -288,6 +294,7 @@ struct DavSender::Run {
             } else if (a.status == 200) {
                 outcome.conflicts.push_back({item, url, a.body, a.etag});
             } else if (const QString fatal = http.fatalMessage(a, url); !fatal.isEmpty()) {
+                if (!stopped) ++outcome.failed;
                 stop(fatal, a.fingerprint);
             } else {
                 fail(item, QStringLiteral("GET %1: %2").arg(url.toString(), a.statusLine()));
@@ -324,9 +331,12 @@ struct DavSender::Run {
     void end() {
         if (!running) return;
         running = false;
-        if (!queue.empty())
-            outcome.notes << QStringLiteral("%1 items not sent: the next sending sends them")
-                                 .arg(queue.size());
+        // Each item is told: counted in the line, or here (never put, or put when it stopped).
+        const qsizetype told = outcome.added + outcome.updated + outcome.unchanged +
+                               qsizetype(outcome.conflicts.size()) + outcome.failed;
+        if (const qsizetype left = qsizetype(items.size()) - told; left > 0)
+            outcome.notes
+                << QStringLiteral("%1 items not sent: the next sending sends them").arg(left);
         QString error;
         if (!state.save(&error)) outcome.notes << error;
         Q_EMIT owner->finished(outcome);

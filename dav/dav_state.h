@@ -21,7 +21,7 @@ struct DavRecord {
 };
 
 struct DavCollectionState {
-    bool reported = false;            // the server's items were read once (REPORT): no doubles
+    bool reported = false;            // the server's items were read (REPORT): no doubles
     QHash<QString, DavRecord> items;  // by UID
 };
 
