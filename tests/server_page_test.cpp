@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -17,6 +16,7 @@
 #include "app/collection_choice.h"
 #include "app/main_window.h"
 #include "tests/support/fakes.h"
+#include "tests/support/radicale_server.h"
 #include "tests/support/window_support.h"
 
 namespace fenmor::test {
@@ -50,39 +50,12 @@ void MakeCalendar(const QString& cal) {
           R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VEVENT,VTODO"})");
 }
 
-// Radicale with the user alice and her calendar, and bob with nothing, on a free port of
-// 127.0.0.1.
-int StartRadicale(QProcess& server, const QString& folder) {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    const int port = probe.serverPort();
-    probe.close();
-    MakeCalendar(folder + QStringLiteral("/store/collection-root/alice/cal"));
-    Write(folder + QStringLiteral("/users"), "alice:secret\nbob:secret\n");
-    const QString config = folder + QStringLiteral("/config");
-    Write(config, QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n[auth]\ntype = htpasswd\n"
-                                 "htpasswd_filename = %2/users\nhtpasswd_encryption = plain\n"
-                                 "[rights]\ntype = owner_only\n[storage]\n"
-                                 "filesystem_folder = %2/store\n")
-                      .arg(port)
-                      .arg(folder)
-                      .toUtf8());
-    server.start(QStringLiteral("radicale"), {QStringLiteral("--config"), config});
-    const bool up = WaitFor(
-        [&] {
-            QTcpSocket s;
-            s.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
-            return s.waitForConnected(200);
-        },
-        10000);
-    return up ? port : 0;
-}
-
 TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) {
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-    QTemporaryDir folder, serverFolder;
-    QProcess server;
-    const int port = StartRadicale(server, serverFolder.path());
+    QTemporaryDir folder;
+    const RadicaleServer server(QStringLiteral("alice"), QStringLiteral("secret"),
+                                {QStringLiteral("bob")});
+    const int port = server.port();
     ASSERT_NE(port, 0) << "radicale did not start";
     FarEnd far;
     QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
@@ -117,17 +90,12 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
         << window.dataList().lines().back().toStdString();
     EXPECT_EQ(ReadFile(saved), ActionList(0, 8));
 
-    const QStringList stored =
-        QDir(serverFolder.path() + QStringLiteral("/store/collection-root/alice/cal"))
-            .entryList({QStringLiteral("*.ics")}, QDir::Files);
-    EXPECT_EQ(stored.size(), 8);
+    EXPECT_EQ(server.stored().size(), 8);
     EXPECT_EQ(prompt.asked, 3);
     int keyringSaid = 0;
     for (const auto& m : messages.shown)
         keyringSaid += m.text.contains(QStringLiteral("キーリング"));
     EXPECT_EQ(keyringSaid, 1);
-    server.terminate();
-    server.waitForFinished();
 }
 
 // bob has no collections: a calendar and an address book are made after his yes and chosen; a
@@ -135,9 +103,10 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
 // after a new start; a collection on another server is refused before anything is sent.
 TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-    QTemporaryDir folder, serverFolder;
-    QProcess server;
-    const int port = StartRadicale(server, serverFolder.path());
+    QTemporaryDir folder;
+    const RadicaleServer server(QStringLiteral("alice"), QStringLiteral("secret"),
+                                {QStringLiteral("bob")});
+    const int port = server.port();
     ASSERT_NE(port, 0) << "radicale did not start";
     RecordingMessages messages;
     CountingPrompt prompt;
@@ -150,7 +119,7 @@ TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
         window->serverPage().txUSER->setText(QStringLiteral("bob"));
         return &window->serverPage().collections();
     };
-    const QString store = serverFolder.path() + QStringLiteral("/store/collection-root");
+    const QString store = server.store();
     CollectionChoice* choice = open();
     messages.answers = {kOk, kYes, kYes};  // no keyring; yes to a calendar and an address book
     choice->btFIND->click();
@@ -192,8 +161,6 @@ TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
     EXPECT_TRUE(messages.shown.back().text.contains(QStringLiteral("127.0.0.2")) &&
                 messages.shown.back().text.contains(QStringLiteral("別のサーバー")));
     EXPECT_FALSE(WaitFor([&] { return window->dataList().lines().size() > lines; }, 1000));
-    server.terminate();
-    server.waitForFinished();
 }
 
 // A server naming a calendar home and an address book on another server: nothing goes there, and

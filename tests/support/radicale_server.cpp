@@ -17,7 +17,9 @@ void Write(const QString& path, const QByteArray& text) {
 
 }  // namespace
 
-RadicaleServer::RadicaleServer(const QString& user, const QString& password) : user_(user) {
+RadicaleServer::RadicaleServer(const QString& user, const QString& password,
+                               const QStringList& usersWithNothing)
+    : user_(user) {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     const int port = probe.serverPort();
@@ -27,7 +29,10 @@ RadicaleServer::RadicaleServer(const QString& user, const QString& password) : u
     QDir().mkpath(cal);
     Write(cal + QStringLiteral("/.Radicale.props"),
           R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VEVENT,VTODO"})");
-    Write(folder + QStringLiteral("/users"), (user + u':' + password + u'\n').toUtf8());
+    QString users;
+    for (const QString& name : QStringList{user} + usersWithNothing)
+        users += name + u':' + password + u'\n';
+    Write(folder + QStringLiteral("/users"), users.toUtf8());
     Write(folder + QStringLiteral("/config"),
           QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n[auth]\ntype = htpasswd\n"
                          "htpasswd_filename = %2/users\nhtpasswd_encryption = plain\n"
@@ -55,8 +60,12 @@ RadicaleServer::~RadicaleServer() {
 
 QString RadicaleServer::url() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
 
+QString RadicaleServer::store() const {
+    return folder_.path() + QStringLiteral("/store/collection-root");
+}
+
 QStringList RadicaleServer::stored() const {
-    return QDir(folder_.path() + QStringLiteral("/store/collection-root/%1/cal").arg(user_))
+    return QDir(store() + QStringLiteral("/%1/cal").arg(user_))
         .entryList({QStringLiteral("*.ics")}, QDir::Files);
 }
 
