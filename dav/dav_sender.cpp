@@ -104,6 +104,12 @@ struct DavSender::Run {
         if (!state.load(stateFile, &error)) outcome.notes << error;
         if (const QString problem = AccountUrlProblem(account); !problem.isEmpty())
             return stop(problem, {});
+        // The credentials go to the account's server only, whoever named the collections.
+        for (const QUrl& c : {account.calendar, account.tasks, account.addressbook})
+            if (!c.isEmpty() && !OnAccountServer(account, c))
+                return stop(QStringLiteral("%1 is not on %2: nothing is sent there")
+                                .arg(c.toString(), account.url.host()),
+                            {});
         target.insert(int(ItemKind::Event), AsCollection(account.calendar));
         target.insert(int(ItemKind::Task),
                       AsCollection(account.tasks.isEmpty() ? account.calendar : account.tasks));

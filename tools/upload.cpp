@@ -62,8 +62,7 @@ QString UploadAccount(const QCommandLineParser& parser, const UploadOptions& o, 
     for (const auto& [option, url] : collections) {
         if (!parser.isSet(*option)) continue;
         *url = account.url.resolved(QUrl(parser.value(*option)));
-        if (url->host() != account.url.host() || url->scheme() != account.url.scheme() ||
-            url->port() != account.url.port())
+        if (!OnAccountServer(account, *url))
             return QStringLiteral("--%1 must be on the server of --upload")
                 .arg(option->names().front());
     }
