@@ -28,6 +28,8 @@ class ContentLines {
     void raw(const char* lines);
     // What was written; writing may go on after.
     [[nodiscard]] const QByteArray& bytes();
+    // Starts again from nothing, keeping the room made.
+    void clear() { used_ = 0; }
 
   private:
     char* room(qsizetype octets);

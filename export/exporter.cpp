@@ -152,15 +152,16 @@ Columns Exporter::columnsOf(const Session& s, const ParsedRecord& record, ListKi
     columns.reserve(32);
     for (int k = 2; k <= 31; ++k) {
         if (record[k].isEmpty()) continue;  // most columns of most records
-        const QString value = Unquoted(record[k].trimmed());
+        QString value = Unquoted(record[k].trimmed());
         if (value.isEmpty()) continue;
         // Only a column that ends up labelled in a note is shown as the separated values show it.
         const Meaning m = choices_[k].meaning;
-        Column c{m, labels_[k], value, m == Meaning::Unknown ? AsShown(s, k, value) : value, k};
-        if (c.meaning == Meaning::CategoryCode && !AllDigits(value)) {
+        QString shown = m == Meaning::Unknown ? AsShown(s, k, value) : value;
+        Column c{m, labels_[k], std::move(value), std::move(shown), k};
+        if (c.meaning == Meaning::CategoryCode && !AllDigits(c.value)) {
             c.meaning = Meaning::Category;  // a name, not a code: nothing to look up
         } else if (c.meaning == Meaning::CategoryCode) {
-            const auto name = categories_.constFind(CodeKey(value));
+            const auto name = categories_.constFind(CodeKey(c.value));
             if (name != categories_.cend())
                 columns.push_back({Meaning::Category, c.label, *name, *name, k});
         }
@@ -191,13 +192,13 @@ void Exporter::takeCategory(const ParsedRecord& r) {
 
 // What names a record gives its identifier, so that an edit of anything else updates the item.
 // Records of a transfer that share all of it are told apart by their order.
-QString Exporter::uidOf(const Session& s, const QStringList& names) {
+QString Exporter::uidOf(const Session& s, std::initializer_list<QStringView> names) {
     qsizetype size = s.zKINO.size() + 8;
-    for (const QString& n : names) size += n.size() + 1;
+    for (const QStringView n : names) size += n.size() + 1;
     QString key;
     key.reserve(size);
     key += s.zKINO;
-    for (const QString& n : names) {
+    for (const QStringView n : names) {
         key += kUS;
         key += n;
     }
@@ -242,10 +243,12 @@ void Exporter::addCard(Session& s, const ParsedRecord& r) {
         if (!IsBookkeeping(c.meaning) && c.meaning != Meaning::Category && first.isEmpty())
             first = c.value;
     }
-    const QStringList names = !name.isEmpty() || !reading.isEmpty() ? QStringList{name, reading}
-                              : !company.isEmpty()                  ? QStringList{{}, {}, company}
-                                                   : QStringList{{}, {}, {}, first};
-    write(s, *vcf_, VCardOf(columns, uidOf(s, names), settings_.vcardVersion));
+    const QString uid = !name.isEmpty() || !reading.isEmpty() ? uidOf(s, {name, reading})
+                        : !company.isEmpty()                  ? uidOf(s, {{}, {}, company})
+                                                              : uidOf(s, {{}, {}, {}, first});
+    card_.clear();
+    AppendVCard(card_, columns, uid, settings_.vcardVersion);
+    write(s, *vcf_, card_.bytes());
     ++cards_;
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QUuid>
 #include <array>
+#include <initializer_list>
 #include <memory>
 
 #include "core/data_kind.h"
@@ -15,6 +16,7 @@
 #include "export/column_inference.h"
 #include "export/column_map.h"
 #include "export/columns.h"
+#include "export/content_lines.h"
 #include "export/export_settings.h"
 #include "export/icalendar_writer.h"
 
@@ -71,7 +73,7 @@ class Exporter final : public ExportSink {
     void flush(Session& s);
     Columns columnsOf(const Session& s, const ParsedRecord& record, ListKind list);
     void takeCategory(const ParsedRecord& record);
-    QString uidOf(const Session& s, const QStringList& names);
+    QString uidOf(const Session& s, std::initializer_list<QStringView> names);
     void addEvent(Session& s, const ParsedRecord& record);
     void addTask(Session& s, const ParsedRecord& record);
     void addCard(Session& s, const ParsedRecord& record);
@@ -104,6 +106,7 @@ class Exporter final : public ExportSink {
     QHash<QString, int> seen_;  // how often each identity came in this transfer
     QStringList written_;
     std::unique_ptr<Stream> ics_, vcf_;
+    ContentLines card_;  // one buffer for every card
     std::unique_ptr<Scratch> scratch_;
 };
 

@@ -196,11 +196,16 @@ QString Stamp(const QDate& d, const QTime& t, int form) {
 }  // namespace
 
 QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
+    ContentLines out;
+    AppendVCard(out, columns, uid, version);
+    return out.bytes();
+}
+
+void AppendVCard(ContentLines& out, const Columns& columns, const QString& uid, int version) {
     const bool v4 = version != 3;
     Card c;
     for (const Column& col : columns) Take(c, col);
 
-    ContentLines out;
     out.raw(v4 ? "BEGIN:VCARD\r\nVERSION:4.0\r\nPRODID:-//Fenmor//Fenmor//JA\r\n"
                : "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Fenmor//Fenmor//JA\r\n");
     // One UID text in both versions, so that switching versions updates instead of doubling.
@@ -237,7 +242,6 @@ QByteArray VCardOf(const Columns& columns, const QString& uid, int version) {
         out.add(QStringLiteral("REV"), Stamp(c.modified->date(), c.modified->time(), v4 ? 3 : 4));
     for (const auto& [name, value] : c.extras) out.addText(name, value);
     out.raw("END:VCARD\r\n");
-    return out.bytes();
 }
 
 }  // namespace fenmor

@@ -5,11 +5,14 @@
 #include <QString>
 
 #include "export/columns.h"
+#include "export/content_lines.h"
 
 namespace fenmor {
 
 // uid: stable for the record, a UUID without braces. Every column ends up in a property or,
 // when no property takes it, in NOTE as "label: value".
 [[nodiscard]] QByteArray VCardOf(const Columns& columns, const QString& uid, int version);
+// The same card appended to out: a writer of many cards keeps one buffer for all of them.
+void AppendVCard(ContentLines& out, const Columns& columns, const QString& uid, int version);
 
 }  // namespace fenmor
