@@ -215,5 +215,66 @@ TEST(ServerPage, FollowsNothingToAnotherServer) {
     EXPECT_FALSE(other.hasPendingConnections());
 }
 
+// Both copies edited, on the server and on the PDA: the user answers each conflict, keeping the
+// server's copy of one and sending the PDA's of the other, and a later sending leaves both be.
+TEST(ServerPage, EachConflictIsTheUsersChoice) {
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    QTemporaryDir folder;
+    const RadicaleServer server;
+    ASSERT_NE(server.port(), 0) << "radicale did not start";
+    RecordingMessages messages;
+    CountingPrompt prompt;
+    frmZ2P window(folder.path(), &messages, 20);
+    ServerPage& page = window.serverPage();
+    page.setPasswordPrompt(&prompt);
+    page.txURL->setText(server.url());
+    page.txUSER->setText(QStringLiteral("alice"));
+    const QString ics = folder.path() + QStringLiteral("/t.ics");
+    const auto pda = [&](const char* a, const char* b) {
+        Write(ics, QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\n") +
+                       "BEGIN:VTODO\r\nUID:keep\r\nDTSTAMP:20240305T000000Z\r\nSUMMARY:" + a +
+                       "\r\nEND:VTODO\r\nBEGIN:VTODO\r\nUID:send\r\nDTSTAMP:20240305T000000Z\r\n"
+                       "SUMMARY:" +
+                       b + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+        page.send({ics});
+    };
+    pda("alpha", "beta");
+    ASSERT_TRUE(LastLineHas(window, QStringLiteral("新規 2、更新 0、変更なし 0、競合 0、失敗 0")));
+    const QString cal = server.store() + QStringLiteral("/alice/cal/");
+    const auto onServer = [&](const char* uid) {
+        for (const QString& name : QDir(cal).entryList({QStringLiteral("*.ics")}, QDir::Files))
+            if (const QByteArray text = ReadFile(cal + name);
+                text.contains(QByteArray("UID:") + uid))
+                return std::pair{cal + name, text};
+        return std::pair{QString(), QByteArray()};
+    };
+    for (const char* uid : {"keep", "send"}) {
+        auto [path, text] = onServer(uid);
+        Write(path, text.replace("SUMMARY:", "SUMMARY:phone "));
+    }
+    messages.onShow = [&](const ShownMessage& m) {
+        if (m.text.contains(QStringLiteral("競合")))
+            messages.answers.push_front(m.text.contains(u"alpha") ? kNo : kYes);
+    };
+    pda("alpha edited", "beta edited");
+    const auto said = [&](const QString& text) {
+        const auto& lines = window.dataList().lines();
+        return std::find(lines.begin(), lines.end(), text) != lines.end();
+    };
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return said(QStringLiteral("競合 keep: the server's copy kept")) &&
+                   said(QStringLiteral("競合 send: the PDA's copy sent"));
+        },
+        15000))
+        << QStringList(window.dataList().lines().begin(), window.dataList().lines().end())
+               .join(u'\n')
+               .toStdString();
+    EXPECT_TRUE(onServer("keep").second.contains("SUMMARY:phone alpha\r\n"));
+    EXPECT_TRUE(onServer("send").second.contains("SUMMARY:beta edited\r\n"));
+    pda("alpha edited", "beta edited");
+    EXPECT_TRUE(LastLineHas(window, QStringLiteral("新規 0、更新 0、変更なし 2、競合 0、失敗 0")));
+}
+
 }  // namespace
 }  // namespace fenmor::test
