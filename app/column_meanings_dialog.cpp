@@ -95,33 +95,6 @@ QString MapLine(const ColumnReport& c) {
 
 }  // namespace
 
-std::vector<ColumnReport> ColumnsOfTransfer(const QByteArray& bytes, const OptionSet& options,
-                                            const ColumnMap& map) {
-    QTemporaryDir scratch;
-    if (!scratch.isValid()) return {};
-    OptionStore copy;
-    for (int o = 0; o < kOptionCount; ++o) {
-        copy.setValue(static_cast<Option>(o), options.value(static_cast<Option>(o)));
-        copy.setText(static_cast<Option>(o), options.text(static_cast<Option>(o)));
-    }
-    copy.setText(Option::txDF0, WithFinalSeparator(scratch.path()));
-    SilentServices silent;
-    Session s(copy, silent, silent, silent);
-    s.zDEF = WithFinalSeparator(scratch.path());
-    s.zFMT = copy.text(Option::txYMD);
-    s.endProgram = [] {};
-    ExportSettings settings;
-    settings.ics = settings.vcf = true;
-    Exporter exporter(settings);
-    exporter.setColumnMap(map);
-    s.exports = &exporter;
-    StartReceiving(s);
-    for (qsizetype at = 0; at < bytes.size(); at += 512)
-        if (!AppendReceivedData(s, bytes.mid(at, 512))) break;
-    FinishTransfer(s);
-    return exporter.columns();
-}
-
 ColumnMeaningsDialog::ColumnMeaningsDialog(std::vector<ColumnReport> columns, QString mapPath,
                                            std::function<void()> writeAgain, QWidget* parent)
     : QDialog(parent),

@@ -17,12 +17,6 @@ class QTableWidget;
 
 namespace fenmor {
 
-// The transfer's columns as the exporter takes them, from a conversion into a folder of its
-// own with the window's options and the user's map (nothing of the user's is written).
-[[nodiscard]] std::vector<ColumnReport> ColumnsOfTransfer(const QByteArray& bytes,
-                                                          const OptionSet& options,
-                                                          const ColumnMap& map);
-
 class ColumnMeaningsDialog final : public QDialog {
   public:
     // writeAgain: re-exports the transfer with the map just saved.

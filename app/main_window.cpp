@@ -98,8 +98,9 @@ frmZ2P::frmZ2P(const QString& programFolder, MessageService* messages, int pinPo
     connect(exportPage_->btCOLS, &QPushButton::clicked, this, [this] {
         if (reconversion_) reconversion_->showLastColumnMeanings();
     });
-    serverPage_ = new ServerPage(c_.SSTab1, dpi_, ExtraSettingsPath(programFolder),
-                                 DefaultStatePath(locations_.dataFolder), *messages_, *list_);
+    serverPage_ =
+        new ServerPage(c_.SSTab1, dpi_, ExtraSettingsPath(programFolder),
+                       DefaultStatePath(locations_.dataFolder), session_->opt, *messages_, *list_);
     serverPage_->lastTransferFiles = [this] { return exporter_->written(); };
     interlocks_ = std::make_unique<OptionInterlocks>(c_, *session_);
     ownDialog_ = std::make_unique<FileDialogService>(this);

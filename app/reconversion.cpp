@@ -12,10 +12,12 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/column_meanings_dialog.h"
 #include "app/kept_transfers_dialog.h"
+#include "app/scratch_conversion.h"
 #include "core/received_buffer.h"
 #include "journal/journal_files.h"
 #include "journal/receive_journal.h"
@@ -175,8 +177,15 @@ void Reconversion::showColumnMeanings(const QString& path) {
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The columns as the exporter takes them, from a conversion of the transfer's own.
+    QTemporaryDir scratch;
+    ExportSettings settings;
+    settings.ics = settings.vcf = true;
     std::vector<ColumnReport> columns =
-        ColumnsOfTransfer(t.bytes, c_.s.opt, ReadColumnMap(c_.columnMapPath));
+        scratch.isValid() ? ConvertInScratch(t, c_.s.opt, settings, ReadColumnMap(c_.columnMapPath),
+                                             scratch.path())
+                                .columns
+                          : std::vector<ColumnReport>{};
     QApplication::restoreOverrideCursor();
     if (columns.empty()) {
         c_.s.message(path + kCrLf +

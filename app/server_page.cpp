@@ -15,16 +15,14 @@
 #include "app/collection_choice.h"
 #include "app/controls.h"
 #include "app/data_list_view.h"
+#include "app/scratch_conversion.h"
 #include "core/data_set.h"
 #include "core/option_set.h"
-#include "core/services.h"
-#include "core/session.h"
 #include "dav/dav_items.h"
 #include "dav/dav_sender.h"
 #include "dav/password_store.h"
 #include "export/column_map.h"
 #include "export/export_settings.h"
-#include "export/exporter.h"
 #include "reconvert/saved_transfer.h"
 
 namespace fenmor {
@@ -50,43 +48,33 @@ class DialogPasswordPrompt final : public PasswordPrompt {
 QString TrustKey(const QString& host) { return QStringLiteral("Server/Trust_") + host; }
 
 // The files a kept transfer gives with calendar and address-book files on, written in folder.
-// The user's export choices and column meanings hold here too, so that what is sent is what
-// the window writes.
+// The window's options, the user's export choices and column meanings hold here too, so that
+// what is sent is what the window writes (the same UIDs among them).
 QStringList ConvertForSending(const QString& path, const QString& folder, const QString& iniPath,
-                              QString& error) {
+                              const OptionSet& options, QString& error) {
     const SavedTransfer t = ReadSavedTransfer(path);
     if (!t.error.isEmpty()) {
         error = t.error;
         return {};
     }
-    OptionStore options;
-    options.setValue(Option::cobPT, 3);  // what a first start chooses
-    options.setValue(Option::cobSP, 13);
-    options.setText(Option::txDF0, WithFinalSeparator(folder));
-    SilentServices silent;
-    Session s(options, silent, silent, silent);
-    s.endProgram = [] {};
-    s.zDEF = WithFinalSeparator(folder);
-    s.zFMT = options.text(Option::txYMD);
     ExportSettings settings = LoadExportSettings(iniPath);
     settings.ics = true;
     settings.vcf = true;
-    Exporter exporter(settings);
-    const QString map = QFileInfo(iniPath).dir().filePath(kColumnMapFileName);
-    if (QFileInfo::exists(map)) exporter.setColumnMap(ReadColumnMap(map));
-    s.exports = &exporter;
-    ConvertSavedTransfer(s, t);
-    if (exporter.written().isEmpty())
+    const QString mapPath = QFileInfo(iniPath).dir().filePath(kColumnMapFileName);
+    const ColumnMap map = QFileInfo::exists(mapPath) ? ReadColumnMap(mapPath) : ColumnMap{};
+    const QStringList written = ConvertInScratch(t, options, settings, map, folder).written;
+    if (written.isEmpty())
         error = QStringLiteral("%1 に予定・ToDo・アドレス帳はありません。").arg(path);
-    return exporter.written();
+    return written;
 }
 
 }  // namespace
 
 ServerPage::ServerPage(QTabWidget* tabs, double dpi, const QString& iniPath, QString stateFile,
-                       MessageService& messages, DataListView& list)
+                       const OptionSet& options, MessageService& messages, DataListView& list)
     : iniPath_(iniPath),
       stateFile_(std::move(stateFile)),
+      options_(options),
       messages_(messages),
       list_(list),
       store_(new PasswordStore(this)),
@@ -162,7 +150,8 @@ void ServerPage::sendSaved(const QString& journalPath) {
     if (sending_) return;
     savedCopy_ = std::make_unique<QTemporaryDir>();
     QString error;
-    const QStringList files = ConvertForSending(journalPath, savedCopy_->path(), iniPath_, error);
+    const QStringList files =
+        ConvertForSending(journalPath, savedCopy_->path(), iniPath_, options_, error);
     if (!error.isEmpty()) {
         savedCopy_.reset();
         messages_.show(error, Buttons::Ok, Icon::Exclamation, {});

@@ -25,6 +25,7 @@ namespace fenmor {
 class CollectionChoice;
 class DataListView;
 class MessageService;
+class OptionSet;
 class PasswordStore;
 struct DavOutcome;
 
@@ -38,8 +39,9 @@ class PasswordPrompt {
 
 class ServerPage final : public QWidget {
   public:
+    // options: the window's, which a kept transfer is converted with before it is sent.
     ServerPage(QTabWidget* tabs, double dpi, const QString& iniPath, QString stateFile,
-               MessageService& messages, DataListView& list);
+               const OptionSet& options, MessageService& messages, DataListView& list);
     ~ServerPage() override;
 
     void setPasswordPrompt(PasswordPrompt* prompt) { prompt_ = prompt; }
@@ -78,6 +80,7 @@ class ServerPage final : public QWidget {
 
     QString iniPath_;
     QString stateFile_;
+    const OptionSet& options_;
     MessageService& messages_;
     DataListView& list_;
     PasswordStore* store_;
