@@ -61,8 +61,7 @@ TEST_F(ExportPageTest, ChoicesAreKeptInTheSecondSettingsFile) {
 TEST(ExportOnTheLine, ActionListGivesTasksBesideItsFile) {
     FarEnd far;
     QTemporaryDir folder;
-    QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
-    ASSERT_TRUE(QFile::link(far.device(), folder.path() + "/dosdevices/com4"));
+    ASSERT_TRUE(far.pluggedInAsCom4(folder.path()));
     RecordingMessages messages;
     frmZ2P window(folder.path(), &messages, 20);
     window.session().now = [] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)); };

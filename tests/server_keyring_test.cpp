@@ -65,8 +65,7 @@ TEST(ServerKeyring, TheTypedPasswordIsKeptInTheKeyringAndSendingsReadIt) {
     ASSERT_NE(radicale.port(), 0) << "radicale did not start";
     QTemporaryDir folder;
     FarEnd far;
-    QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
-    ASSERT_TRUE(QFile::link(far.device(), folder.path() + "/dosdevices/com4"));
+    ASSERT_TRUE(far.pluggedInAsCom4(folder.path()));
     RecordingMessages messages;
     frmZ2P window(folder.path(), &messages, 20);
     window.Form_Load();

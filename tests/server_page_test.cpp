@@ -65,11 +65,9 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
     QTemporaryDir folder;
     const RadicaleServer server(QStringLiteral("alice"), QStringLiteral("secret"),
                                 {QStringLiteral("bob")});
-    const int port = server.port();
-    ASSERT_NE(port, 0) << "radicale did not start";
+    ASSERT_NE(server.port(), 0) << "radicale did not start";
     FarEnd far;
-    QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
-    ASSERT_TRUE(QFile::link(far.device(), folder.path() + "/dosdevices/com4"));
+    ASSERT_TRUE(far.pluggedInAsCom4(folder.path()));
     RecordingMessages messages;
     frmZ2P window(folder.path(), &messages, 20);
     window.Form_Load();
@@ -77,7 +75,7 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
     CountingPrompt prompt;
     ServerPage& page = window.serverPage();
     page.setPasswordPrompt(&prompt);
-    page.txURL->setText(QStringLiteral("http://127.0.0.1:%1/").arg(port));
+    page.txURL->setText(server.url());
     page.txUSER->setText(QStringLiteral("alice"));
     page.ckAUTO->click();
     window.exportPage().ckICS->click();
@@ -123,7 +121,7 @@ TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
     RecordingMessages messages;
     CountingPrompt prompt;
     std::unique_ptr<frmZ2P> window;
-    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+    const QString url = server.url();
     const auto open = [&] {
         window = std::make_unique<frmZ2P>(folder.path(), &messages, 20);
         window->serverPage().setPasswordPrompt(&prompt);

@@ -19,6 +19,11 @@ FarEnd::~FarEnd() {
     if (slave_ >= 0) ::close(slave_);
 }
 
+bool FarEnd::pluggedInAsCom4(const QString& folder) const {
+    return QDir(folder).mkpath(QStringLiteral("dosdevices")) &&
+           QFile::link(device(), folder + QStringLiteral("/dosdevices/com4"));
+}
+
 void FarEnd::send(const QByteArray& bytes) const {
     EXPECT_EQ(::write(master_, bytes.constData(), static_cast<size_t>(bytes.size())), bytes.size());
 }

@@ -26,6 +26,8 @@ class FarEnd {
     [[nodiscard]] QString device() const { return QString::fromLocal8Bit(name_); }
     void send(const QByteArray& bytes) const;
     void closeMaster();
+    // Makes COM4 of a program whose folder is folder lead to this line (dosdevices/com4).
+    [[nodiscard]] bool pluggedInAsCom4(const QString& folder) const;
 
   private:
     int master_ = -1, slave_ = -1;
