@@ -104,7 +104,7 @@ TEST(ServerKeyring, TheTypedPasswordIsKeptInTheKeyringAndSendingsReadIt) {
     far.send(ActionList(0, 8));
     ASSERT_TRUE(lastLineHas(QStringLiteral("items not sent"))) << lines.back().toStdString();
     const QStringList said(lines.begin() + before, lines.end());
-    EXPECT_EQ(said.filter(QStringLiteral("401")).size(), 1) << said.join(u'\n').toStdString();
+    EXPECT_EQ(said.filter(QStringLiteral("(401 ")).size(), 1) << said.join(u'\n').toStdString();
     EXPECT_EQ(said.filter(QStringLiteral("新規 0、更新 0、変更なし 0、競合 0、失敗 0")).size(), 1);
     EXPECT_EQ(said.back(), QStringLiteral("8 items not sent: the next sending sends them"));
     EXPECT_EQ(prompt.asked, 0);
