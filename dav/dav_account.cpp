@@ -6,12 +6,24 @@
 
 namespace fenmor {
 
-bool NeedsPlainHttpConfirmation(const QUrl& url) {
-    if (url.scheme().toLower() != u"http") return false;
+namespace {
+
+bool OnThisComputer(const QUrl& url) {
     const QString host = url.host().toLower();
-    if (host == u"localhost" || host.endsWith(u".localhost")) return false;
+    if (host == u"localhost" || host.endsWith(u".localhost")) return true;
     const QHostAddress address(host);
-    return address.isNull() || !address.isLoopback();
+    return !address.isNull() && address.isLoopback();
+}
+
+}  // namespace
+
+bool NeedsPlainHttpConfirmation(const QUrl& url) {
+    return url.scheme().toLower() == u"http" && !OnThisComputer(url);
+}
+
+int PutsAtOnce(const DavAccount& account) {
+    if (account.parallel > 0) return account.parallel;
+    return OnThisComputer(account.url) ? 1 : 4;
 }
 
 QString AccountUrlProblem(const DavAccount& account) {

@@ -1,7 +1,9 @@
 // The sending: collections found, the server's items read where an item is new to what was kept,
-// then each item put, a few at a time, and what the server answered kept in the state file.
+// then each item put (one at a time to this computer, a few at once elsewhere), and what the
+// server answered kept in the state file.
 #include "dav/dav_sender.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QTimer>
 #include <deque>
@@ -13,8 +15,9 @@
 namespace fenmor {
 namespace {
 
-constexpr int kInFlight = 4;  // PUTs at once, over the connections the manager keeps open
-constexpr int kSaveEvery = 25;
+// What was answered is written at most this often, and at the end: the whole state is written
+// each time, and a record lost to a crash costs a read of the server's copy, never a duplicate.
+constexpr int kSaveEveryMs = 1000;
 
 const QByteArray kCalendarReport =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?><C:calendar-query xmlns:D=\"DAV:\" "
@@ -85,7 +88,8 @@ struct DavSender::Run {
     QHash<int, QUrl> target;  // by ItemKind
     std::deque<Job> queue;
     std::unique_ptr<DavDiscovery> discovery;
-    int inFlight = 0, done = 0, sinceSave = 0;
+    int inFlight = 0, done = 0;
+    QElapsedTimer sinceSave;
     bool stopped = false, running = false;
 
     DavCollectionState& stateOf(const QUrl& collection) {
@@ -97,7 +101,8 @@ struct DavSender::Run {
         outcome = {};
         queue.clear();
         target.clear();
-        inFlight = done = sinceSave = 0;
+        inFlight = done = 0;
+        sinceSave.start();
         stopped = false;
         running = true;
         QString error;
@@ -225,7 +230,7 @@ struct DavSender::Run {
     }
 
     void pump() {
-        while (!stopped && inFlight < kInFlight && !queue.empty()) {
+        while (!stopped && inFlight < PutsAtOnce(account) && !queue.empty()) {
             Job job = std::move(queue.front());
             queue.pop_front();
             ++inFlight;
@@ -314,11 +319,14 @@ struct DavSender::Run {
         outcome.failures << Who(item) + QStringLiteral(": ") + why;
     }
 
+    // The next request goes first: the server works on it while the progress is shown and the
+    // state written.
     void finishItem() {
         ++done;
+        if (!stopped && !queue.empty()) pump();
         Q_EMIT owner->progress(done, int(items.size()));
-        if (++sinceSave >= kSaveEvery) {
-            sinceSave = 0;
+        if (sinceSave.hasExpired(kSaveEveryMs)) {
+            sinceSave.start();
             state.save();
         }
         pump();

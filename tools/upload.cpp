@@ -46,7 +46,8 @@ QString UploadAccount(const QCommandLineParser& parser, const UploadOptions& o, 
                       DavAccount& account) {
     if (!parser.isSet(o.upload)) {
         for (const auto* other :
-             {&o.user, &o.passwordFile, &o.calendar, &o.tasks, &o.addressbook, &o.trust})
+             {&o.user, &o.passwordFile, &o.calendar, &o.tasks, &o.addressbook, &o.trust,
+              &o.parallel})
             if (parser.isSet(*other))
                 return QStringLiteral("--%1 goes with --upload").arg(other->names().front());
         return {};
@@ -71,6 +72,12 @@ QString UploadAccount(const QCommandLineParser& parser, const UploadOptions& o, 
         if (account.trustedFingerprint.isEmpty())
             return QStringLiteral(
                 "--trust-fingerprint needs a SHA-256 fingerprint (64 hex digits)");
+    }
+    if (parser.isSet(o.parallel)) {
+        bool number = false;
+        account.parallel = parser.value(o.parallel).toInt(&number);
+        if (!number || account.parallel < 1 || account.parallel > 16)
+            return QStringLiteral("--parallel needs a number from 1 to 16");
     }
     // The converter asks nothing: plain http to another computer is refused, not confirmed.
     return AccountUrlProblem(account);

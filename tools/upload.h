@@ -29,8 +29,13 @@ struct UploadOptions {
     QCommandLineOption trust{"trust-fingerprint",
                              "Trust the server's certificate with this SHA-256 fingerprint.",
                              "SHA256"};
+    QCommandLineOption parallel{"parallel",
+                                "PUTs under way at once, 1 to 16 (default: 1 to a server on this "
+                                "computer, 4 to another).",
+                                "N"};
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({upload, user, passwordFile, calendar, tasks, addressbook, trust});
+        parser.addOptions(
+            {upload, user, passwordFile, calendar, tasks, addressbook, trust, parallel});
     }
 };
 
