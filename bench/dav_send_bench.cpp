@@ -1,4 +1,4 @@
-// dav_send_bench [radicale|xandikos] [ROUNDS]: 500 new cards sent to a server started on
+// dav_send_bench [radicale|xandikos] [ROUNDS] [PARALLEL]: 500 new cards sent to a server started on
 // 127.0.0.1 by the sending and by one curl on one connection (the same PUTs, one after another),
 // each twice a round, then the same 500 sent again unchanged. Prints the mean times, the processor
 // time of each sender and of the server, and the ratio. Needs the server and curl.
@@ -182,6 +182,7 @@ int main(int argc, char** argv) {
     DavAccount account;
     account.url = QUrl(base);
     account.user = QStringLiteral("bench");
+    account.parallel = argc > 3 ? std::max(0, std::atoi(argv[3])) : 0;
     const qint64 pid = server.processId();
     DavOutcome outcome;
     int book = 0;
@@ -227,8 +228,8 @@ int main(int argc, char** argv) {
     }
 
     const int n = 2 * rounds;
-    std::printf("%d cards to %s on 127.0.0.1, each way %d times\n", kCards,
-                xandikos ? "Xandikos" : "Radicale", n);
+    std::printf("%d cards to %s on 127.0.0.1, each way %d times, %d PUT(s) at once\n", kCards,
+                xandikos ? "Xandikos" : "Radicale", n, PutsAtOnce(account));
     std::printf("                      time (mean)   processor: own, server's\n");
     std::printf("  the sending:        %6.2f s       %.2f s, %.2f s  (%s)\n", sent.seconds / n,
                 sent.own / n, sent.server / n, qPrintable(sentLine));
