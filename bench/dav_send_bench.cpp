@@ -1,7 +1,11 @@
-// dav_send_bench [radicale|xandikos] [ROUNDS] [PARALLEL]: 500 new cards sent to a server started on
-// 127.0.0.1 by the sending and by one curl on one connection (the same PUTs, one after another),
-// each twice a round, then the same 500 sent again unchanged. Prints the mean times, the processor
-// time of each sender and of the server, and the ratio. Needs the server and curl.
+// dav_send_bench [radicale|xandikos] [ROUNDS] [PARALLEL]: 500 new cards sent to a server
+// started on 127.0.0.1 by the sending and by one curl on one connection (the same PUTs, one
+// after another), each twice a round, then the same 500 sent again unchanged. Prints the mean
+// times, the processor time of each sender and of the server, and the ratio. Needs the server
+// and curl.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,10 +19,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <cstring>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <functional>
 
 #include "dav/dav_sender.h"
 
@@ -151,9 +153,8 @@ int main(int argc, char** argv) {
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(QProcess::nullDevice());
     if (xandikos)
-        server.start(QStringLiteral("xandikos"),
-                     {"-d", dir.filePath("store"), "--defaults", "-l", "127.0.0.1", "-p",
-                      QString::number(port)});
+        server.start(QStringLiteral("xandikos"), {"-d", dir.filePath("store"), "--defaults", "-l",
+                                                  "127.0.0.1", "-p", QString::number(port)});
     else
         server.start(QStringLiteral("radicale"),
                      {"--server-hosts", QStringLiteral("127.0.0.1:%1").arg(port),
@@ -191,10 +192,12 @@ int main(int argc, char** argv) {
         const QString name = QStringLiteral("book%1/").arg(++book);
         account.addressbook = QUrl(base + name);
         const Cost c = MakeBook(base + name)
-                   ? Measure(pid, RUSAGE_SELF,
-                             [&] { return Send(account, dir.filePath(name + "state.json"), items,
-                                               outcome); })
-                   : Cost{-1};
+                           ? Measure(pid, RUSAGE_SELF,
+                                     [&] {
+                                         return Send(account, dir.filePath(name + "state.json"),
+                                                     items, outcome);
+                                     })
+                           : Cost{-1};
         failed |= c.seconds < 0;
         return c;
     };

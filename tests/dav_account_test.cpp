@@ -14,16 +14,11 @@ TEST(DavAccount, ThisComputerGetsOnePutAtATimeAndNoPlainHttpQuestion) {
         int putsAtOnce;
         bool asks;
     } rows[] = {
-        {"http://127.0.0.1:5232/", 0, 1, false},
-        {"http://[::1]:5232/", 0, 1, false},
-        {"http://LocalHost:5232/", 0, 1, false},
-        {"http://dav.localhost/", 0, 1, false},
-        {"https://127.0.0.2/", 0, 1, false},
-        {"https://dav.example.org/", 0, 4, false},
-        {"http://192.168.1.20:5232/", 0, 4, true},
-        {"http://localhost.example.org/", 0, 4, true},
-        {"https://dav.example.org/", 2, 2, false},
-        {"http://127.0.0.1:5232/", 6, 6, false},
+        {"http://127.0.0.1:5232/", 0, 1, false},   {"http://[::1]:5232/", 0, 1, false},
+        {"http://LocalHost:5232/", 0, 1, false},   {"http://dav.localhost/", 0, 1, false},
+        {"https://127.0.0.2/", 0, 1, false},       {"https://dav.example.org/", 0, 4, false},
+        {"http://192.168.1.20:5232/", 0, 4, true}, {"http://localhost.example.org/", 0, 4, true},
+        {"https://dav.example.org/", 2, 2, false}, {"http://127.0.0.1:5232/", 6, 6, false},
     };
     for (const auto& row : rows) {
         DavAccount account;

@@ -45,9 +45,8 @@ QString KeyringPassword(const DavAccount& account) {
 QString UploadAccount(const QCommandLineParser& parser, const UploadOptions& o, bool exports,
                       DavAccount& account) {
     if (!parser.isSet(o.upload)) {
-        for (const auto* other :
-             {&o.user, &o.passwordFile, &o.calendar, &o.tasks, &o.addressbook, &o.trust,
-              &o.parallel})
+        for (const auto* other : {&o.user, &o.passwordFile, &o.calendar, &o.tasks, &o.addressbook,
+                                  &o.trust, &o.parallel})
             if (parser.isSet(*other))
                 return QStringLiteral("--%1 goes with --upload").arg(other->names().front());
         return {};
