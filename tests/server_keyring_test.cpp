@@ -23,15 +23,6 @@ namespace {
 
 const QString kPassword = QStringLiteral("Kx7-keyring-Pw");
 
-class CountingPrompt final : public PasswordPrompt {
-  public:
-    std::optional<QString> ask(const QString&, const QString&) override {
-        ++asked;
-        return std::nullopt;
-    }
-    int asked = 0;
-};
-
 // What the keyring holds under the key; nothing when no keyring answers.
 std::optional<QString> InKeyring(const QString& server, const QString& user) {
     PasswordStore store;
@@ -71,10 +62,7 @@ TEST(ServerKeyring, TheTypedPasswordIsKeptInTheKeyringAndSendingsReadIt) {
     window.Form_Load();
     ASSERT_TRUE(window.port().portOpen());
     CountingPrompt prompt;
-    ServerPage& page = window.serverPage();
-    page.setPasswordPrompt(&prompt);
-    page.txURL->setText(radicale.url());
-    page.txUSER->setText(QStringLiteral("alice"));
+    ServerPage& page = PointServerPage(window, radicale.url(), QStringLiteral("alice"), &prompt);
     page.ckAUTO->click();
     window.exportPage().ckICS->click();
     const auto typePassword = [&](const QString& password) {

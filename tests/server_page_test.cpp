@@ -22,15 +22,6 @@
 namespace fenmor::test {
 namespace {
 
-class CountingPrompt final : public PasswordPrompt {
-  public:
-    std::optional<QString> ask(const QString&, const QString& user) override {
-        ++asked;
-        return user == u"alice" || user == u"bob" ? QStringLiteral("secret") : QString();
-    }
-    int asked = 0;
-};
-
 void Write(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -72,11 +63,8 @@ TEST(ServerPage, SendsTheTransferToARealServerAskingThePasswordWithoutAKeyring) 
     frmZ2P window(folder.path(), &messages, 20);
     window.Form_Load();
     ASSERT_TRUE(window.port().portOpen());
-    CountingPrompt prompt;
-    ServerPage& page = window.serverPage();
-    page.setPasswordPrompt(&prompt);
-    page.txURL->setText(server.url());
-    page.txUSER->setText(QStringLiteral("alice"));
+    CountingPrompt prompt(QStringLiteral("secret"));
+    ServerPage& page = PointServerPage(window, server.url(), QStringLiteral("alice"), &prompt);
     page.ckAUTO->click();
     window.exportPage().ckICS->click();
     // Not the first start's choice: a kept transfer is converted with it too, or its UIDs differ.
@@ -119,15 +107,12 @@ TEST(ServerPage, FindsCreatesAndChoosesTheCollections) {
     const int port = server.port();
     ASSERT_NE(port, 0) << "radicale did not start";
     RecordingMessages messages;
-    CountingPrompt prompt;
+    CountingPrompt prompt(QStringLiteral("secret"));
     std::unique_ptr<frmZ2P> window;
     const QString url = server.url();
     const auto open = [&] {
         window = std::make_unique<frmZ2P>(folder.path(), &messages, 20);
-        window->serverPage().setPasswordPrompt(&prompt);
-        window->serverPage().txURL->setText(url);
-        window->serverPage().txUSER->setText(QStringLiteral("bob"));
-        return &window->serverPage().collections();
+        return &PointServerPage(*window, url, QStringLiteral("bob"), &prompt).collections();
     };
     const QString store = server.store();
     CollectionChoice* choice = open();
@@ -211,13 +196,10 @@ TEST(ServerPage, FollowsNothingToAnotherServer) {
     });
     QTemporaryDir folder;
     RecordingMessages messages;
-    CountingPrompt prompt;
+    CountingPrompt prompt(QStringLiteral("secret"));
     frmZ2P window(folder.path(), &messages, 20);
-    ServerPage& page = window.serverPage();
-    page.setPasswordPrompt(&prompt);
     const QString url = QStringLiteral("http://127.0.0.1:%1/p/").arg(fake.serverPort());
-    page.txURL->setText(url);
-    page.txUSER->setText(QStringLiteral("bob"));
+    ServerPage& page = PointServerPage(window, url, QStringLiteral("bob"), &prompt);
     page.collections().btFIND->click();  // no to the offer of a calendar
     EXPECT_TRUE(LastLineHas(
         window, QStringLiteral("予定のカレンダー 0、ToDo のカレンダー 0、アドレス帳 1")));
@@ -233,12 +215,9 @@ TEST(ServerPage, EachConflictIsTheUsersChoice) {
     const RadicaleServer server;
     ASSERT_NE(server.port(), 0) << "radicale did not start";
     RecordingMessages messages;
-    CountingPrompt prompt;
+    CountingPrompt prompt(QStringLiteral("secret"));
     frmZ2P window(folder.path(), &messages, 20);
-    ServerPage& page = window.serverPage();
-    page.setPasswordPrompt(&prompt);
-    page.txURL->setText(server.url());
-    page.txUSER->setText(QStringLiteral("alice"));
+    ServerPage& page = PointServerPage(window, server.url(), QStringLiteral("alice"), &prompt);
     const QString ics = folder.path() + QStringLiteral("/t.ics");
     const auto pda = [&](const char* a, const char* b) {
         Write(ics, QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\n") +

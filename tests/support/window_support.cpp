@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 
 #include "core/sjis.h"
 #include "tests/support/fakes.h"
@@ -103,6 +104,15 @@ void WindowFixture::start(const QStringList& config, int pinPollMs) {
 void WindowFixture::linkCom4(const FarEnd& far) const {
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("dosdevices")));
     ASSERT_TRUE(QFile::link(far.device(), path(QStringLiteral("dosdevices/com4"))));
+}
+
+ServerPage& PointServerPage(frmZ2P& window, const QString& url, const QString& user,
+                            PasswordPrompt* prompt) {
+    ServerPage& page = window.serverPage();
+    page.setPasswordPrompt(prompt);
+    page.txURL->setText(url);
+    page.txUSER->setText(user);
+    return page;
 }
 
 }  // namespace fenmor::test

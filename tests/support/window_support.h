@@ -10,8 +10,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 #include "app/main_window.h"
+#include "app/server_page.h"
 #include "tests/support/fakes.h"
 
 namespace fenmor::test {
@@ -33,6 +35,25 @@ class FarEnd {
     int master_ = -1, slave_ = -1;
     char name_[128] = {};
 };
+
+// Answers each question for a password with answer (none: the user cancels it), and counts them.
+class CountingPrompt final : public PasswordPrompt {
+  public:
+    explicit CountingPrompt(std::optional<QString> answer = std::nullopt)
+        : answer_(std::move(answer)) {}
+    std::optional<QString> ask(const QString&, const QString&) override {
+        ++asked;
+        return answer_;
+    }
+    int asked = 0;
+
+  private:
+    std::optional<QString> answer_;
+};
+
+// Points the window's page "送信先" at url as user, asking prompt for the password.
+ServerPage& PointServerPage(frmZ2P& window, const QString& url, const QString& user,
+                            PasswordPrompt* prompt);
 
 // Processes events until done() holds or the time is up.
 template <typename F>
